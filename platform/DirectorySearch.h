@@ -1,0 +1,27 @@
+#pragma once
+// A find-first / find-next style listing of one directory with the "*.*" pattern.
+// "." and ".." are not returned. Entries a Windows drive could not hold are left out:
+// device nodes, FIFOs, sockets, names holding '\' or ':'.
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr uint32_t kFileAttributeReparsePoint = 0x400;
+
+struct FindData {
+  std::string name;
+  uint32_t attributes = 0;  // directory bit; reparse point for a symbolic link to a directory
+  uint64_t size = 0;
+  std::time_t lastWriteTime = 0;
+};
+
+// windowsDir names the directory (with or without a final backslash, or with a final "\*.*").
+// nullopt when it cannot be listed.
+std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir);
+
+}  // namespace plat

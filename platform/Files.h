@@ -1,0 +1,36 @@
+#pragma once
+// Files on Windows paths: exclusive creation (the lock primitive), streams, stat, remove,
+// rename, copy helpers and atomic replacement. Nothing above this layer calls POSIX directly.
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace plat {
+
+// open(O_CREAT|O_EXCL|O_RDWR, 0600). A descriptor, or -1 with errno (EEXIST when it exists).
+int CreateExclusive(const std::string& windowsPath);
+int CloseDescriptor(int fd);  // 0 or -1
+
+// fopen on a Windows path. "b" in mode is accepted and ignored. Files created by "w"/"a"
+// get the mode given here (0600 for secrets and user data in transit).
+FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned createMode = 0644);
+
+int RemoveFile(const std::string& windowsPath);                       // 0 or -1
+int RenameFile(const std::string& from, const std::string& to);       // 0 or -1
+bool FileExists(const std::string& windowsPath);
+
+struct FileStatus {
+  bool isDirectory = false;
+  uint64_t size = 0;
+  std::time_t modificationTime = 0;
+};
+std::optional<FileStatus> StatFile(const std::string& windowsPath);
+
+// Writes content to a temporary file beside the target (createMode), flushes it to disk and
+// renames it over the target, so a crash leaves the old or the new file, never half of one.
+bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,
+                         unsigned createMode = 0644);
+
+}  // namespace plat

@@ -1,0 +1,20 @@
+#pragma once
+// Child processes. Words become the child's whole argument vector (no program name in front),
+// exactly as given. A "-K", key pair is handed to the child through a pipe as "-k", "-" instead,
+// so the key never shows in the process list.
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Detached start: standard streams on /dev/null, reaped in the background (no zombies).
+// -1 when the executable (a Windows path) does not exist or cannot be started, else 0.
+int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words);
+
+// Start and wait; the exit code, or -1 when it could not be started or did not exit normally.
+int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words);
+
+// Replace the current process; returns -1 only on failure.
+int ReplaceProcess(const std::string& windowsExe, const std::vector<std::string>& words);
+
+}  // namespace plat

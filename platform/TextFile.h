@@ -1,0 +1,18 @@
+#pragma once
+// Reading text files as Windows text mode reads them: a CR LF pair comes back as one newline.
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace plat {
+
+// fgets with text-mode translation: at most bufferSize - 1 characters, up to and including a
+// newline; a longer line comes back in pieces. nullopt at end of file with nothing read.
+std::optional<std::string> ReadTextLine(FILE* stream, std::size_t bufferSize);
+
+// The reading rule of the system's own files: one ReadTextLine, then drop the last character
+// of what was read, whatever it is. nullopt at end of file.
+std::optional<std::string> ReadLineDropLast(FILE* stream, std::size_t bufferSize);
+
+}  // namespace plat
