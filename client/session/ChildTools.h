@@ -1,0 +1,73 @@
+#pragma once
+// The compressor and the encryptor, started detached from the installation directory. Callers
+// never read a child's output or exit code; they poll for the file the child leaves behind.
+#include <string>
+#include <vector>
+
+#include "client/settings/Prompt.h"
+
+namespace arkvale {
+
+class EventLog;
+
+enum class ChildTool { Gzip, Ccrypt };
+
+// The temporary files the children work on.
+inline constexpr const char* kBackupTempFile = "C:\\temp_filexyz555";
+inline constexpr const char* kBackupTempGz = "C:\\temp_filexyz555.gz";
+inline constexpr const char* kBackupTempCpt = "C:\\temp_filexyz555.gz.cpt";
+inline constexpr const char* kCredentialsFile = "C:\\user_password";
+inline constexpr const char* kCredentialsCpt = "C:\\user_password.cpt";
+inline constexpr const char* kRestoreTempCpt = "C:\\a_temp_file.cpt";
+inline constexpr const char* kRestoreTempFile = "C:\\a_temp_file";
+inline constexpr const char* kRestoreTempGz = "C:\\a_temp_file.gz";
+inline constexpr const char* kRestoreDummyTarget = "C:\\aaa";
+
+inline constexpr const char* kSpawnError = "Error on spawn";
+inline constexpr const char* kCredentialsSpawnError = "Error here on spawn";
+inline constexpr const char* kDebuggingCaption = "Debugging";
+
+// Polling step of every wait for a child's file.
+inline constexpr int kChildPollMs = 50;
+
+// installDirectory + "\gzip.exe" or "\ccrypt.exe".
+std::string ChildToolPath(const std::string& installDirectory, ChildTool tool);
+
+// Starts the tool with the words as its whole command line (the first word takes the place of the
+// program's name). -1 when the executable is missing or cannot be started, 0 otherwise.
+int SpawnChild(const std::string& installDirectory, ChildTool tool,
+               const std::vector<std::string>& words);
+
+// The words of each caller. The first word of each is read by the child as its own name.
+// Backup, gzip: compress C:\temp_filexyz555 in place; await its disappearance.
+std::vector<std::string> BackupCompressWords();
+// Backup, ccrypt: encrypt C:\temp_filexyz555.gz under the user's key; await the ".cpt".
+std::vector<std::string> BackupEncryptWords(const std::string& key);
+// Login, ccrypt: encrypt C:\user_password under the built-in key; await the ".cpt".
+std::vector<std::string> CredentialsEncryptWords(const std::string& key);
+// Restore, ccrypt: decrypt C:\a_temp_file.cpt; await C:\a_temp_file.
+std::vector<std::string> RestoreDecryptWords(const std::string& key);
+// Restore, gzip: decompress C:\a_temp_file.gz in place (">" and C:\aaa are two more file names,
+// no redirection); await the disappearance of the ".gz".
+std::vector<std::string> RestoreDecompressWords();
+
+// Who failed to start a child; each reports it in its own way.
+enum class SpawnCaller {
+  ManualBackupGzip,
+  ManualBackupCcrypt,
+  AutomaticBackupGzip,
+  AutomaticBackupCcrypt,
+  RestoreCcrypt,
+  RestoreGzip,
+  EncryptCredentials,
+};
+
+// Reports a -1 from SpawnChild as the caller does: a box "Error on spawn" (caption "Arkvale", or
+// "Debugging" for the restore's decryption), a level-2 log line "Error on spawn" (automatic
+// backup's encryption), or both with the box "Error here on spawn" captioned with the
+// application title (credentials). Boxes of the runs have no owner; the credentials' box takes
+// credentialsOwner.
+void ReportSpawnFailure(SpawnCaller caller, Prompt& prompt, EventLog& log,
+                        Owner credentialsOwner = Owner::MainWindow);
+
+}  // namespace arkvale

@@ -1,0 +1,116 @@
+#include "client/settings/EventLog.h"
+
+#include <cerrno>
+
+#include "client/settings/InstallPaths.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+
+namespace arkvale {
+
+namespace {
+
+// Formatted by hand rather than with strftime: the weekday must stay English whatever locale the
+// application framework selects.
+constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+
+std::tm LocalTime(std::time_t when) {
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr) local = std::tm{};
+  return local;
+}
+
+std::time_t SystemNow() { return std::time(nullptr); }
+
+}  // namespace
+
+EventLog::EventLog(Clock clock) : clock_(clock ? std::move(clock) : Clock(SystemNow)) {}
+
+EventLog::~EventLog() {
+  if (stream_ != nullptr) std::fclose(stream_);
+}
+
+std::string EventLog::FileNameFor(std::time_t when) {
+  const std::tm local = LocalTime(when);
+  char text[100];
+  std::snprintf(text, sizeof text, "log_%02d_%02d_%02d.dat", local.tm_mon + 1, local.tm_mday,
+                local.tm_year % 100);
+  return text;
+}
+
+std::string EventLog::TimeText(std::time_t when) {
+  const std::tm local = LocalTime(when);
+  const int weekday = local.tm_wday >= 0 && local.tm_wday < 7 ? local.tm_wday : 0;
+  char text[100];
+  std::snprintf(text, sizeof text, "%s %02d/%02d/%02d  %02d:%02d:%02d", kWeekdays[weekday],
+                local.tm_mday, local.tm_mon + 1, local.tm_year % 100, local.tm_hour, local.tm_min,
+                local.tm_sec);
+  return text;
+}
+
+std::string EventLog::FormatLine(std::time_t when, int level, const std::string& message,
+                                 int32_t orderBonus) {
+  const uint32_t sortKey = static_cast<uint32_t>(when) + static_cast<uint32_t>(orderBonus);
+  std::string line = TimeText(when);
+  line += '\t';
+  line += std::to_string(level);
+  line += '\t';
+  line += message.c_str();  // "%s" stops at a NUL
+  line += '\t';
+  line += std::to_string(sortKey);
+  line += '\n';
+  return line;
+}
+
+void EventLog::Open(const std::string& installDirectory, Prompt& prompt) {
+  const std::time_t now = clock_();
+  const std::string directory = installDirectory + kLogDirectoryName;
+  errno = 0;
+  if (plat::MakeDirectory(directory) != 0 && errno != EEXIST) {
+    prompt.ShowMessage(kLogDirectoryError, kCaption, Icon::Error, Owner::None);
+  }
+  const std::string path = directory + "\\" + FileNameFor(now);
+  FILE* stream = plat::OpenStream(path, "a+", 0600);
+  if (stream == nullptr) {
+    prompt.ShowMessage(kLogFileError, kCaption, Icon::Warning, Owner::None);
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  if (stream_ != nullptr) std::fclose(stream_);
+  stream_ = stream;
+  filePath_ = path;
+}
+
+void EventLog::Write(int level, const std::string& message, int32_t orderBonus) {
+  const std::string line = FormatLine(clock_(), level, message, orderBonus);
+  std::lock_guard lock(mutex_);
+  if (stream_ == nullptr) return;
+  std::fwrite(line.data(), 1, line.size(), stream_);
+  std::fflush(stream_);
+}
+
+bool EventLog::IsOpen() const {
+  std::lock_guard lock(mutex_);
+  return stream_ != nullptr;
+}
+
+std::string EventLog::FilePath() const {
+  std::lock_guard lock(mutex_);
+  return filePath_;
+}
+
+std::optional<std::vector<std::string>> EventLog::ReadAll(std::size_t bufferSize) const {
+  std::lock_guard lock(mutex_);
+  if (stream_ == nullptr) return std::nullopt;
+  if (bufferSize < 2) bufferSize = 2;  // room for one character, so every read moves on
+  std::vector<std::string> lines;
+  std::fflush(stream_);
+  std::rewind(stream_);
+  while (auto line = plat::ReadTextLine(stream_, bufferSize)) lines.push_back(std::move(*line));
+  std::clearerr(stream_);
+  std::fseek(stream_, 0, SEEK_END);
+  return lines;
+}
+
+}  // namespace arkvale

@@ -1,0 +1,33 @@
+#include "client/shell/ArkvaleDoc.h"
+
+#include "client/settings/InstallPaths.h"
+
+namespace arkvale {
+
+CArkvaleDoc::CArkvaleDoc(Prompt& prompt, EventLog::Clock clock)
+    : installDirectory(kInstallDirectory), eventLog(std::move(clock)), prompt_(&prompt) {
+  LoadSettings();
+  eventLog.Open(installDirectory, prompt);
+}
+
+void CArkvaleDoc::LoadSettings() {
+  const ConfigSettings s = LoadConfigFile(installDirectory);
+  userName = s.userName;
+  password = s.password;
+  encryptionKey = s.encryptionKey;
+  serverName = s.serverName;
+  logFilesToKeep = s.logFilesToKeep;
+  trayIcon = s.trayIcon;
+  minimizedWindow = s.minimizedWindow;
+}
+
+void CArkvaleDoc::ApplySavedSettings(const ConfigSettings& saved) {
+  encryptionKey = saved.encryptionKey;
+  userName = saved.userName;
+  password = saved.password;
+  serverName = saved.serverName;
+  trayIcon = saved.trayIcon ? 1 : 0;
+  minimizedWindow = saved.minimizedWindow ? 1 : 0;
+}
+
+}  // namespace arkvale
