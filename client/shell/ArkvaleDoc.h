@@ -1,11 +1,13 @@
 #pragma once
 // The document of the main program: one instance for the life of the process. It holds the
 // installation directory, the settings read at start-up, the day's event log and the logged-in
-// byte, and the prompt through which the logic below it reports.
+// byte, the selection of the next backup, and the prompt through which the logic below it
+// reports.
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "client/selection/Selection.h"
 #include "client/settings/ConfigFile.h"
 #include "client/settings/EventLog.h"
 #include "client/settings/FieldString.h"
@@ -13,7 +15,7 @@
 
 namespace arkvale {
 
-class CArkvaleDoc {
+class CArkvaleDoc : public CSelection {
  public:
   // Loads the settings (defaults, silently, when the file cannot be read), then opens the log.
   explicit CArkvaleDoc(Prompt& prompt, EventLog::Clock clock = nullptr);
