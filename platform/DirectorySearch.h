@@ -11,6 +11,7 @@
 namespace plat {
 
 constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr uint32_t kFileAttributeArchive = 0x20;  // every plain file carries it
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 
 struct FindData {

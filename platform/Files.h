@@ -17,8 +17,9 @@ int CloseDescriptor(int fd);  // 0 or -1
 // get the mode given here (0600 for secrets and user data in transit).
 FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned createMode = 0644);
 
-int RemoveFile(const std::string& windowsPath);                       // 0 or -1
-int RenameFile(const std::string& from, const std::string& to);       // 0 or -1
+int RemoveFile(const std::string& windowsPath);  // 0 or -1
+// Replaces an existing target (the host's rename), so a stale leftover never blocks a rename.
+int RenameFile(const std::string& from, const std::string& to);  // 0 or -1
 bool FileExists(const std::string& windowsPath);
 
 struct FileStatus {
@@ -32,5 +33,8 @@ std::optional<FileStatus> StatFile(const std::string& windowsPath);
 // renames it over the target, so a crash leaves the old or the new file, never half of one.
 bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,
                          unsigned createMode = 0644);
+// Copies a file the same way (temporary file, flush, rename); the copy gets createMode.
+bool CopyFileAtomically(const std::string& fromWindowsPath, const std::string& toWindowsPath,
+                        unsigned createMode = 0644);
 
 }  // namespace plat

@@ -3,6 +3,7 @@
 // the host programs) and the built programs that exist in binaryDir (arkvale -> arkvale.exe,
 // setwell -> setwell.exe).
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -10,5 +11,11 @@ constexpr const char* kInstallDirectory = "C:\\Program Files\\Arkvale";
 
 // true when every tool was found and linked; error names what failed.
 bool InstallPrograms(const std::string& binaryDir, std::string& error);
+// The same; installed receives the Windows path of every file put in place.
+bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
+                     std::string& error);
+
+// First executable of that name on $PATH (host path), or "" when there is none.
+std::string FindOnPath(const std::string& program);
 
 }  // namespace plat

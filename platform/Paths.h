@@ -11,6 +11,10 @@ namespace plat {
 // an unknown drive, and an empty path.
 std::optional<std::string> ToHostPath(const std::string& windowsPath);
 
+// The same path made absolute and tidy on the Windows side ("c:/a/./b/" -> "C:\a\b"), under
+// the same refusals as ToHostPath except that the drive need not be in the table.
+std::optional<std::string> FullWindowsPath(const std::string& windowsPath);
+
 // Like _chdrive: drive 1 = A, 3 = C (letter code - 64). Returns 0, or -1 when out of range or
 // the drive is not in the table.
 int ChangeDrive(int drive);
@@ -20,5 +24,7 @@ int ChangeDirectory(const std::string& windowsPath);
 std::string GetCurrentDirectory();
 // Like _mkdir; 0, or -1 with errno (EEXIST when it is there already).
 int MakeDirectory(const std::string& windowsPath);
+// Back to "C:\" on every drive (a new data root starts a new world).
+void ResetCurrentDirectory();
 
 }  // namespace plat

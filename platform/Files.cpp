@@ -1,0 +1,107 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/HostFiles.h"
+#include "platform/Paths.h"
+
+namespace plat {
+
+namespace {
+
+// Host path of a Windows path, or nullopt with errno = ENOENT.
+std::optional<std::string> Host(const std::string& windowsPath) {
+  std::optional<std::string> host = ToHostPath(windowsPath);
+  if (!host) errno = ENOENT;
+  return host;
+}
+
+}  // namespace
+
+int CreateExclusive(const std::string& windowsPath) {
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return -1;
+  return ::open(host->c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+}
+
+int CloseDescriptor(int fd) { return ::close(fd) == 0 ? 0 : -1; }
+
+FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned createMode) {
+  if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  bool update = false;
+  for (const char* p = mode + 1; *p != '\0'; ++p) {
+    if (*p == '+') {
+      update = true;
+    } else if (*p != 'b' && *p != 't') {
+      errno = EINVAL;
+      return nullptr;
+    }
+  }
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return nullptr;
+  if (mode[0] == 'r') return std::fopen(host->c_str(), update ? "r+e" : "re");
+  // Created through open() so that createMode, not the stdio default, applies.
+  int flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC;
+  flags |= mode[0] == 'w' ? O_TRUNC : O_APPEND;
+  int fd = ::open(host->c_str(), flags, static_cast<mode_t>(createMode));
+  if (fd < 0) return nullptr;
+  const char* streamMode = mode[0] == 'w' ? (update ? "w+" : "w") : (update ? "a+" : "a");
+  FILE* stream = ::fdopen(fd, streamMode);
+  if (stream == nullptr) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+  }
+  return stream;
+}
+
+int RemoveFile(const std::string& windowsPath) {
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return -1;
+  return ::unlink(host->c_str()) == 0 ? 0 : -1;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+  std::optional<std::string> hostFrom = Host(from);
+  if (!hostFrom) return -1;
+  std::optional<std::string> hostTo = Host(to);
+  if (!hostTo) return -1;
+  return ::rename(hostFrom->c_str(), hostTo->c_str()) == 0 ? 0 : -1;
+}
+
+bool FileExists(const std::string& windowsPath) { return StatFile(windowsPath).has_value(); }
+
+std::optional<FileStatus> StatFile(const std::string& windowsPath) {
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return std::nullopt;
+  struct stat st {};
+  if (::stat(host->c_str(), &st) != 0) return std::nullopt;
+  FileStatus status;
+  status.isDirectory = S_ISDIR(st.st_mode);
+  status.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+  status.modificationTime = st.st_mtime;
+  return status;
+}
+
+bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,
+                         unsigned createMode) {
+  std::optional<std::string> host = Host(windowsPath);
+  return host && host::WriteAtomically(*host, content, createMode);
+}
+
+bool CopyFileAtomically(const std::string& fromWindowsPath, const std::string& toWindowsPath,
+                        unsigned createMode) {
+  std::optional<std::string> from = Host(fromWindowsPath);
+  if (!from) return false;
+  std::optional<std::string> to = Host(toWindowsPath);
+  return to && host::CopyAtomically(*from, *to, createMode);
+}
+
+}  // namespace plat

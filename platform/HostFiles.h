@@ -1,0 +1,19 @@
+#pragma once
+// Host-path helpers shared inside the platform layer (not part of its contract).
+#include <string>
+
+namespace plat::host {
+
+// Joins a host directory and a name with exactly one '/'.
+std::string Join(const std::string& dir, const std::string& name);
+// mkdir -p; true when the directory exists afterwards.
+bool MakeDirectories(const std::string& hostDir);
+// Temporary file beside hostPath, written, flushed to disk and renamed over hostPath; then the
+// directory is flushed too. false (errno set) with nothing left behind on failure.
+bool WriteAtomically(const std::string& hostPath, const std::string& content, unsigned mode);
+// Copies a host file the same way (temp + rename), the copy getting mode.
+bool CopyAtomically(const std::string& fromHost, const std::string& toHost, unsigned mode);
+// Puts a symbolic link at linkPath pointing to target, replacing what is there atomically.
+bool ReplaceSymlink(const std::string& target, const std::string& linkPath);
+
+}  // namespace plat::host

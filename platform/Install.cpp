@@ -1,0 +1,93 @@
+#include "platform/Install.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/Drives.h"
+#include "platform/HostFiles.h"
+#include "platform/Paths.h"
+
+namespace plat {
+
+namespace {
+
+bool IsExecutableFile(const std::string& hostPath) {
+  struct stat st {};
+  return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         ::access(hostPath.c_str(), X_OK) == 0;
+}
+
+void AddError(std::string& error, const std::string& text) {
+  if (!error.empty()) error += "; ";
+  error += text;
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::string::size_type start = 0;
+  while (start <= dirs.size()) {
+    std::string::size_type end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    // Only absolute entries: a link into the working directory would break when it changes.
+    if (!dir.empty() && dir[0] == '/') {
+      std::string candidate = host::Join(dir, program);
+      if (IsExecutableFile(candidate)) return candidate;
+    }
+    start = end + 1;
+  }
+  return "";
+}
+
+bool InstallPrograms(const std::string& binaryDir, std::string& error) {
+  std::vector<std::string> installed;
+  return InstallPrograms(binaryDir, installed, error);
+}
+
+bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
+                     std::string& error) {
+  error.clear();
+  EnsureDriveTable();
+  std::optional<std::string> installDir = ToHostPath(kInstallDirectory);
+  if (!installDir || !host::MakeDirectories(*installDir)) {
+    error = std::string("cannot create ") + kInstallDirectory;
+    return false;
+  }
+  bool ok = true;
+  for (const char* tool : {"gzip", "ccrypt"}) {
+    std::string windowsName = std::string(kInstallDirectory) + "\\" + tool + ".exe";
+    std::string hostProgram = FindOnPath(tool);
+    if (hostProgram.empty()) {
+      AddError(error, std::string(tool) + " not found on PATH");
+      ok = false;
+    } else if (!host::ReplaceSymlink(hostProgram,
+                                     host::Join(*installDir, std::string(tool) + ".exe"))) {
+      AddError(error, "cannot link " + windowsName + ": " + std::strerror(errno));
+      ok = false;
+    } else {
+      installed.push_back(windowsName);
+    }
+  }
+  for (const char* program : {"arkvale", "setwell"}) {
+    std::string built = host::Join(binaryDir, program);
+    if (!IsExecutableFile(built)) continue;  // not built yet
+    std::string windowsName = std::string(kInstallDirectory) + "\\" + program + ".exe";
+    if (host::CopyAtomically(built, host::Join(*installDir, std::string(program) + ".exe"), 0755)) {
+      installed.push_back(windowsName);
+    } else {
+      AddError(error, "cannot copy " + built + " to " + windowsName + ": " + std::strerror(errno));
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace plat

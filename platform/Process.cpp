@@ -1,0 +1,221 @@
+#include "platform/Process.h"
+
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <optional>
+
+#include "platform/Drives.h"
+#include "platform/Paths.h"
+
+namespace plat {
+
+namespace {
+
+// Everything the child needs, built before fork: after it only async-signal-safe calls are made.
+struct Launch {
+  std::string hostExe;
+  std::vector<std::string> words;
+  std::optional<std::string> key;
+  std::string workDir;
+};
+
+bool IsWindowsAbsolute(const std::string& word) {
+  return word.size() >= 3 && std::isalpha(static_cast<unsigned char>(word[0])) && word[1] == ':' &&
+         word[2] == '\\' && DriveHostRoot(word[0]).has_value();
+}
+
+std::optional<Launch> Prepare(const std::string& windowsExe,
+                              const std::vector<std::string>& words) {
+  std::optional<std::string> hostExe = ToHostPath(windowsExe);
+  struct stat st {};
+  if (!hostExe || ::stat(hostExe->c_str(), &st) != 0) {
+    errno = ENOENT;
+    return std::nullopt;
+  }
+  if (!S_ISREG(st.st_mode) || ::access(hostExe->c_str(), X_OK) != 0) {
+    errno = EACCES;
+    return std::nullopt;
+  }
+  Launch launch;
+  launch.hostExe = *hostExe;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "-K" && i + 1 < words.size()) {
+      // The key goes through a pipe: a command line is readable by every local user.
+      launch.words.push_back("-k");
+      launch.words.push_back("-");
+      launch.key = words[++i];
+    } else if (IsWindowsAbsolute(words[i])) {
+      launch.words.push_back(ToHostPath(words[i]).value_or(words[i]));
+    } else {
+      launch.words.push_back(words[i]);
+    }
+  }
+  if (launch.words.empty()) launch.words.push_back(launch.hostExe);
+  launch.workDir = ToHostPath(GetCurrentDirectory()).value_or("/");
+  return launch;
+}
+
+// A pipe whose read end yields key + "\n" and then end of file; -1 on failure.
+int KeyPipe(const std::string& key) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+  std::string line = key + "\n";
+  // Non-blocking: a key too long for the pipe fails instead of hanging here.
+  ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+  ssize_t written = ::write(fds[1], line.data(), line.size());
+  ::close(fds[1]);
+  if (written != static_cast<ssize_t>(line.size())) {
+    ::close(fds[0]);
+    errno = E2BIG;
+    return -1;
+  }
+  return fds[0];
+}
+
+[[noreturn]] void ReportAndExit(int statusFd, int error) {
+  ssize_t ignored = ::write(statusFd, &error, sizeof error);
+  (void)ignored;
+  ::_exit(127);
+}
+
+// Runs in the forked child; never returns.
+[[noreturn]] void ExecChild(const Launch& launch, char* const* argv, int stdinFd, int nullFd,
+                            int statusFd, bool detached) {
+  if (detached) {
+    ::setsid();
+    pid_t grandchild = ::fork();
+    if (grandchild < 0) ReportAndExit(statusFd, errno);
+    // The middle process ends at once; the grandchild belongs to init, which reaps it.
+    if (grandchild > 0) ::_exit(0);
+  }
+  if (stdinFd >= 0 && ::dup2(stdinFd, 0) < 0) ReportAndExit(statusFd, errno);
+  if (nullFd >= 0 && (::dup2(nullFd, 1) < 0 || ::dup2(nullFd, 2) < 0)) {
+    ReportAndExit(statusFd, errno);
+  }
+  if (::chdir(launch.workDir.c_str()) != 0 && ::chdir("/") != 0) ReportAndExit(statusFd, errno);
+  struct sigaction defaultAction {};
+  defaultAction.sa_handler = SIG_DFL;
+  ::sigaction(SIGPIPE, &defaultAction, nullptr);
+  sigset_t none;
+  ::sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  // The caller's descriptors (a socket, a lock file) must not live on in the tool.
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+    for (int fd = 3; fd < 1024; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
+  ::execv(launch.hostExe.c_str(), argv);
+  ReportAndExit(statusFd, errno);
+}
+
+// Starts the child; its pid (the middle process's when detached), or -1 when exec failed.
+pid_t Start(const Launch& launch, bool detached, bool nullStreams) {
+  std::vector<char*> argv;
+  for (const std::string& word : launch.words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+
+  int stdinFd = -1;
+  if (launch.key) {
+    stdinFd = KeyPipe(*launch.key);
+    if (stdinFd < 0) return -1;
+  }
+  int nullFd = -1;
+  if (nullStreams) {
+    nullFd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (nullFd < 0) {
+      if (stdinFd >= 0) ::close(stdinFd);
+      return -1;
+    }
+    if (stdinFd < 0) stdinFd = nullFd;
+  }
+  int status[2];
+  pid_t pid = -1;
+  if (::pipe2(status, O_CLOEXEC) == 0) {
+    pid = ::fork();
+    if (pid == 0) ExecChild(launch, argv.data(), stdinFd, nullFd, status[1], detached);
+    ::close(status[1]);
+  }
+  int saved = errno;
+  if (stdinFd >= 0 && stdinFd != nullFd) ::close(stdinFd);
+  if (nullFd >= 0) ::close(nullFd);
+  if (pid < 0) {
+    errno = saved;
+    return -1;
+  }
+  // The status pipe closes on a successful exec; an error number arrives when it failed.
+  int error = 0;
+  ssize_t n;
+  do {
+    n = ::read(status[0], &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  ::close(status[0]);
+  if (detached) {
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  if (n == static_cast<ssize_t>(sizeof error)) {
+    if (!detached) {
+      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+    errno = error;
+    return -1;
+  }
+  return pid;
+}
+
+}  // namespace
+
+int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words) {
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  return Start(*launch, true, true) < 0 ? -1 : 0;
+}
+
+int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words) {
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  pid_t pid = Start(*launch, false, false);
+  if (pid < 0) return -1;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int ReplaceProcess(const std::string& windowsExe, const std::vector<std::string>& words) {
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  std::vector<char*> argv;
+  for (const std::string& word : launch->words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  int savedStdin = -1;
+  if (launch->key) {
+    int keyFd = KeyPipe(*launch->key);
+    if (keyFd < 0) return -1;
+    savedStdin = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+    if (::dup2(keyFd, 0) < 0) {
+      ::close(keyFd);
+      if (savedStdin >= 0) ::close(savedStdin);
+      return -1;
+    }
+    ::close(keyFd);
+  }
+  ::execv(launch->hostExe.c_str(), argv.data());
+  int saved = errno;
+  if (savedStdin >= 0) {
+    ::dup2(savedStdin, 0);
+    ::close(savedStdin);
+  }
+  errno = saved;
+  return -1;
+}
+
+}  // namespace plat

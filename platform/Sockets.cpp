@@ -1,0 +1,120 @@
+#include "platform/Sockets.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+
+namespace plat {
+
+namespace {
+
+constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
+// A send that makes no progress for this long fails instead of blocking for ever.
+constexpr int kSendTimeoutSeconds = 60;
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+int SocketsStartup() { return 0; }
+
+std::optional<uint32_t> LookupHost(const std::string& name) {
+  if (name.empty() || name.find('\0') != std::string::npos) return std::nullopt;
+  std::string lower;
+  for (char c : name)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  if (lower.back() == '.') lower.pop_back();  // a fully qualified name's final dot
+  // The special-use rule for "localhost": always the loopback address, never the resolver.
+  if (lower == "localhost" || EndsWith(lower, ".localhost")) return kLoopback;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* result = nullptr;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || result == nullptr) {
+    return std::nullopt;
+  }
+  uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(result->ai_addr)->sin_addr.s_addr);
+  ::freeaddrinfo(result);
+  return address;
+}
+
+int SocketCreate() {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  timeval timeout{};
+  timeout.tv_sec = kSendTimeoutSeconds;
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  return fd;
+}
+
+int SocketConnect(int socket, uint32_t ipv4, uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(ipv4);
+  while (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno != EINTR) return -1;
+    // An interrupted connect goes on in the background; wait for its outcome.
+    pollfd pfd{socket, POLLOUT, 0};
+    if (::poll(&pfd, 1, -1) < 0 && errno != EINTR) return -1;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return -1;
+    if (error != 0) {
+      errno = error;
+      return -1;
+    }
+    return 0;
+  }
+  return 0;
+}
+
+long SocketSend(int socket, const void* data, std::size_t length) {
+  const char* bytes = static_cast<const char*>(data);
+  std::size_t sent = 0;
+  while (sent < length) {
+    ssize_t n = ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    sent += static_cast<std::size_t>(n);
+  }
+  return static_cast<long>(sent);
+}
+
+long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  while (true) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd pfd{socket, POLLIN, 0};
+    int ready = ::poll(&pfd, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (ready == 0) {
+      errno = ETIMEDOUT;
+      return -1;
+    }
+    ssize_t n = ::recv(socket, buffer, capacity, MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    return n < 0 ? -1 : static_cast<long>(n);
+  }
+}
+
+int SocketClose(int socket) { return ::close(socket) == 0 ? 0 : -1; }
+
+}  // namespace plat
