@@ -1,0 +1,113 @@
+#pragma once
+// The session with the backup server: the one socket, the communications lock, the login with
+// encrypted credentials, the quota query, the keep-alive, the disconnect and the automatic
+// connection. Plain logic; the main window owns one instance and implements SessionView.
+//
+// Threads: Connect, Disconnect and KeepAlive run on the user-interface thread. AcquireCommsLock,
+// ReleaseCommsLock, EncryptCredentials, RefreshQuota and ConnectAutomatically may also run on
+// worker threads (backup, restore, delete and index runs, the automatic backup), which use
+// sessionSocket only while they hold the communications lock.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "client/session/SessionView.h"
+#include "client/settings/Prompt.h"
+
+namespace arkvale {
+
+class CArkvaleDoc;
+
+inline constexpr const char* kCommsLockPath = "C:\\my_lock_file";
+inline constexpr const char* kScheduleLockPath = "C:\\my_sched_lock_file";
+inline constexpr const char* kCredentialsPath = "C:\\user_password";
+inline constexpr const char* kEncryptedCredentialsPath = "C:\\user_password.cpt";
+
+inline constexpr uint16_t kServerPort = 5555;
+// The credentials text is built in a zeroed buffer of this size (user + "," + password + ",").
+inline constexpr std::size_t kCredentialsTextCapacity = 200;
+inline constexpr std::size_t kEncryptedCredentialsCapacity = 300;
+inline constexpr int kLoginAttempts = 3;
+
+// Removes both lock files; the main window calls it at start-up, so that a lock left behind by a
+// crash does not block the next run.
+void RemoveStaleLocks();
+
+// Server name as configured + the service's domain suffix.
+std::string ServerHostName(const std::string& serverName);
+
+// user + "," + password + ","; nullopt when it does not fit the credentials buffer.
+std::optional<std::string> CredentialsText(const std::string& user, const std::string& password);
+
+struct QuotaTexts {
+  std::string used;
+  std::string limit;
+  std::string percent;
+};
+
+// The three pane texts for a quota reply "used:limit" (kilobytes), or nullopt for a reply that
+// cannot be shown (no colon, a figure longer than 11 characters).
+std::optional<QuotaTexts> FormatQuota(const std::string& reply);
+
+class CSession {
+ public:
+  CSession(CArkvaleDoc& doc, Prompt& prompt, SessionView& view);
+  ~CSession();
+  CSession(const CSession&) = delete;
+  CSession& operator=(const CSession&) = delete;
+
+  // The connected socket, -1 when there is no session.
+  std::atomic<int> sessionSocket{-1};
+  // Set by a keep-alive that got its answer, cleared when a loss is logged.
+  std::atomic<bool> connectionAlive{false};
+
+  // A lock handle, or -1 when the lock is busy (silently) or cannot be taken (reported).
+  // One attempt per call.
+  int AcquireCommsLock();
+  void ReleaseCommsLock(int handle);
+
+  // Encrypts the credentials text with the built-in key through the encryptor. The number of
+  // encrypted bytes placed in out (at most kEncryptedCredentialsCapacity), or -1.
+  int EncryptCredentials(const std::string& text, std::string& out);
+
+  // The Connect and Disconnect commands (user-interface thread; boxes owned by the main window).
+  void Connect();
+  void Disconnect();
+  // One tick of the keep-alive timer.
+  void KeepAlive();
+  // The quota query on the open session; the caller holds the communications lock.
+  void RefreshQuota();
+  QuotaTexts quotaTexts() const;
+
+  // Connects and logs in without dialogs from the configuration file; 0 on success, non-zero on
+  // failure. Does not take the communications lock: the automatic backup run calls it holding it.
+  int ConnectAutomatically();
+
+  // Starts the background lookup of hostName, then waits for it up to 4 x 1000 ms. The first
+  // IPv4 address, or nullopt when the lookup failed or had not returned in time (logged).
+  void StartHostLookup(const std::string& hostName);
+  std::optional<uint32_t> WaitForHostLookup();
+
+ private:
+  struct Lookup;
+
+  void Log(int level, const std::string& text, int32_t orderBonus = 0);
+  void Show(const std::string& text, Icon icon, Owner owner,
+            const std::string& caption = kCaption);
+  void SetLoggedIn(bool loggedIn);
+  // Closes socket and clears sessionSocket if it still holds that socket.
+  void EndSession(int socket);
+
+  CArkvaleDoc& doc_;
+  Prompt& prompt_;
+  SessionView& view_;
+  mutable std::mutex quotaMutex_;
+  QuotaTexts quota_;
+  std::shared_ptr<Lookup> lookup_;
+};
+
+}  // namespace arkvale

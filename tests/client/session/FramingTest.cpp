@@ -1,0 +1,91 @@
+#include "client/session/Framing.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/Sockets.h"
+#include "tests/support/ScriptedServer.h"
+
+namespace arkvale {
+namespace {
+
+using test::ScriptedServer;
+
+constexpr uint32_t kLoopback = 0x7f000001;
+
+int ConnectTo(const ScriptedServer& server) {
+  int s = plat::SocketCreate();
+  EXPECT_GE(s, 0);
+  EXPECT_EQ(plat::SocketConnect(s, kLoopback, server.port()), 0);
+  return s;
+}
+
+TEST(Framing, WordsAndBytesGoOutBareWithNothingAdded) {
+  ScriptedServer server;
+  server.Expect("PING").Expect("SEND_QUOTA_DATA").Expect(std::string("a\0b", 3)).Close();
+  server.Start();
+  int s = ConnectTo(server);
+  EXPECT_EQ(SendWord(s, "PING"), 4);
+  EXPECT_EQ(SendWord(s, "SEND_QUOTA_DATA"), 15);
+  EXPECT_EQ(SendBytes(s, "a\0b", 3), 3);
+  ASSERT_TRUE(server.WaitFinished());
+  plat::SocketClose(s);
+  EXPECT_TRUE(server.failures().empty());
+  EXPECT_EQ(server.received(), std::string("PINGSEND_QUOTA_DATAa\0b", 22));
+}
+
+TEST(Framing, ReplyIsOneReceiveCutAtCapacityAndReadAsCString) {
+  ScriptedServer server;
+  server.Expect("1").Send("OKAY-MORE-TEXT");
+  server.Expect("2").Send(std::string("OK\0junk", 7));
+  server.Expect("3").Send("OK\n");
+  server.Close();
+  server.Start();
+  int s = ConnectTo(server);
+  SendWord(s, "1");
+  // Only the capacity is taken; the rest stays for a later receive.
+  EXPECT_EQ(ReceiveReply(s, kLoginReplyCapacity), "OKAY-MO");
+  EXPECT_EQ(ReceiveReply(s, kReplyCapacity), "RE-TEXT");
+  SendWord(s, "2");
+  EXPECT_EQ(ReceiveReply(s, kLoginReplyCapacity), "OK");
+  SendWord(s, "3");
+  EXPECT_EQ(ReceiveReply(s, kLoginReplyCapacity), "OK\n");
+  // The server closed: nothing received is the empty reply.
+  EXPECT_EQ(ReceiveReply(s, kReplyCapacity), "");
+  plat::SocketClose(s);
+  EXPECT_TRUE(server.WaitFinished());
+}
+
+TEST(Framing, SilentServerGivesEmptyReplyWithinTheBound) {
+  ScriptedServer server;
+  server.StaySilent(3000).Close();
+  server.Start();
+  int s = ConnectTo(server);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReceiveReply(s, kReplyCapacity, 300), "");
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(waited, std::chrono::milliseconds(2000));
+  EXPECT_GE(waited, std::chrono::milliseconds(250));
+  plat::SocketClose(s);
+}
+
+TEST(Framing, RawDataKeepsNulBytesAndNoSocketFails) {
+  ScriptedServer server;
+  server.Send(std::string("\0\1\2xyz", 6)).Close();
+  server.Start();
+  int s = ConnectTo(server);
+  char buffer[1000];
+  long n = ReceiveData(s, buffer, sizeof buffer);
+  ASSERT_EQ(n, 6);
+  EXPECT_EQ(std::string(buffer, 6), std::string("\0\1\2xyz", 6));
+  EXPECT_EQ(ReceiveData(s, buffer, sizeof buffer), 0);
+  plat::SocketClose(s);
+
+  EXPECT_EQ(ReceiveReply(-1, kReplyCapacity, 100), "");
+  EXPECT_EQ(ReceiveData(-1, buffer, sizeof buffer, 100), -1);
+  EXPECT_EQ(SendWord(-1, "PING"), -1);
+}
+
+}  // namespace
+}  // namespace arkvale
