@@ -30,7 +30,6 @@ std::string ReceiveReply(int socket, std::size_t capacity, int timeoutMs = kRepl
 
 // One receive of raw data (file contents, listings), NUL bytes included. Bytes received, 0 when
 // the peer closed, -1 on failure or time-out.
-long ReceiveData(int socket, char* buffer, std::size_t capacity,
-                 int timeoutMs = kReplyTimeoutMs);
+long ReceiveData(int socket, char* buffer, std::size_t capacity, int timeoutMs = kReplyTimeoutMs);
 
 }  // namespace arkvale

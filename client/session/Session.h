@@ -24,8 +24,6 @@ class CArkvaleDoc;
 
 inline constexpr const char* kCommsLockPath = "C:\\my_lock_file";
 inline constexpr const char* kScheduleLockPath = "C:\\my_sched_lock_file";
-inline constexpr const char* kCredentialsPath = "C:\\user_password";
-inline constexpr const char* kEncryptedCredentialsPath = "C:\\user_password.cpt";
 
 inline constexpr uint16_t kServerPort = 5555;
 // The credentials text is built in a zeroed buffer of this size (user + "," + password + ",").
@@ -55,7 +53,8 @@ std::optional<QuotaTexts> FormatQuota(const std::string& reply);
 
 class CSession {
  public:
-  CSession(CArkvaleDoc& doc, Prompt& prompt, SessionView& view);
+  // Reports through the document's log and prompt and through the view.
+  CSession(CArkvaleDoc& doc, SessionView& view);
   ~CSession();
   CSession(const CSession&) = delete;
   CSession& operator=(const CSession&) = delete;
@@ -71,8 +70,11 @@ class CSession {
   void ReleaseCommsLock(int handle);
 
   // Encrypts the credentials text with the built-in key through the encryptor. The number of
-  // encrypted bytes placed in out (at most kEncryptedCredentialsCapacity), or -1.
-  int EncryptCredentials(const std::string& text, std::string& out);
+  // encrypted bytes placed in out (at most kEncryptedCredentialsCapacity), or -1. A text that
+  // does not fit the credentials buffer is refused (-1) without touching any file; the caller
+  // reports it. owner: the window that owns the boxes (None on worker threads).
+  int EncryptCredentials(const std::string& text, std::string& out,
+                         Owner owner = Owner::MainWindow);
 
   // The Connect and Disconnect commands (user-interface thread; boxes owned by the main window).
   void Connect();
@@ -96,14 +98,12 @@ class CSession {
   struct Lookup;
 
   void Log(int level, const std::string& text, int32_t orderBonus = 0);
-  void Show(const std::string& text, Icon icon, Owner owner,
-            const std::string& caption = kCaption);
+  void Show(const std::string& text, Icon icon, Owner owner, const std::string& caption = kCaption);
   void SetLoggedIn(bool loggedIn);
   // Closes socket and clears sessionSocket if it still holds that socket.
   void EndSession(int socket);
 
   CArkvaleDoc& doc_;
-  Prompt& prompt_;
   SessionView& view_;
   mutable std::mutex quotaMutex_;
   QuotaTexts quota_;

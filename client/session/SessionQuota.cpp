@@ -11,7 +11,9 @@ namespace {
 // Each figure has a field of 12 bytes in the status texts.
 constexpr std::size_t kQuotaFigureLength = 11;
 
-long long LeadingInteger(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
+long long LeadingInteger(const std::string& text) {
+  return std::strtoll(text.c_str(), nullptr, 10);
+}
 
 std::string Megabytes(long long kilobytes) {
   char text[64];

@@ -165,7 +165,8 @@ bool ScriptedServer::ReadExactly(int fd, std::size_t count, std::string& out, in
 
 bool ScriptedServer::WaitFinished(int timeoutMs) {
   long long deadline = NowMs() + timeoutMs;
-  while (!finished_ && NowMs() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  while (!finished_ && NowMs() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return finished_;
 }
 

@@ -1,9 +1,8 @@
-#include "client/session/Framing.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
+#include "client/session/Framing.h"
 #include "platform/Sockets.h"
 #include "tests/support/ScriptedServer.h"
 

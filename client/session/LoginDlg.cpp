@@ -1,0 +1,43 @@
+#include "client/session/LoginDlg.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace arkvale {
+
+CLoginDlg::CLoginDlg(const std::string& user, const std::string& password, QWidget* parent)
+    : QDialog(parent),
+      userEdit_(new QLineEdit(QString::fromStdString(user), this)),
+      passwordEdit_(new QLineEdit(QString::fromStdString(password), this)) {
+  setWindowTitle("Dialog");
+  userEdit_->setObjectName(QString::number(kIdcLoginUser));
+  passwordEdit_->setObjectName(QString::number(kIdcLoginPassword));
+  passwordEdit_->setEchoMode(QLineEdit::Password);
+
+  auto* fields = new QFormLayout;
+  fields->addRow(new QLabel("user", this), userEdit_);
+  fields->addRow(new QLabel("password", this), passwordEdit_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addWidget(buttons);
+}
+
+std::string CLoginDlg::user() const { return userEdit_->text().toStdString(); }
+
+std::string CLoginDlg::password() const { return passwordEdit_->text().toStdString(); }
+
+std::optional<LoginCredentials> RunLoginDialog(QWidget* parent, const std::string& user,
+                                               const std::string& password) {
+  CLoginDlg dialog(user, password, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return LoginCredentials{dialog.user(), dialog.password()};
+}
+
+}  // namespace arkvale
