@@ -1,0 +1,386 @@
+#include "client/transfer/BackupRun.h"
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include "client/selection/BackupSetFile.h"
+#include "client/session/ChildTools.h"
+#include "client/session/Framing.h"
+#include "client/session/Session.h"
+#include "client/settings/InstallPaths.h"
+#include "client/shell/ArkvaleDoc.h"
+#include "client/transfer/FileCopy.h"
+#include "client/transfer/RunFlags.h"
+#include "client/transfer/SendList.h"
+#include "platform/Files.h"
+
+namespace arkvale {
+
+namespace {
+
+constexpr std::size_t kDataChunk = 1000;
+constexpr const char* kLostConnection = "Lost connection to server during backup";
+
+enum class Mode { Manual, Automatic };
+
+// What the loop does after one file.
+enum class After { NextFile, LeaveLoop, EndEarly };
+
+// Bar position for part of whole, computed wide so big files cannot overflow; 0 for an empty
+// whole, never beyond a full bar.
+int Position(uint64_t part, uint64_t whole) {
+  if (whole == 0) return 0;
+  uint64_t position = part * 100 / whole;
+  return position > 100 ? 100 : static_cast<int>(position);
+}
+
+class CBackupRun {
+ public:
+  CBackupRun(Mode mode, CArkvaleDoc& doc, CSession& session, BackupProgress* progress)
+      : mode_(mode),
+        doc_(doc),
+        session_(session),
+        prompt_(doc.prompt()),
+        progress_(progress),
+        installDirectory_(doc.installDirectory),
+        key_(doc.encryptionKey) {}
+
+  int RunManual(const SelectionSnapshot& selection) {
+    if (plat::FileExists(kBackupStopFile)) plat::RemoveFile(kBackupStopFile);
+    lock_ = session_.AcquireCommsLock();
+    if (lock_ == -1) {
+      doc_.Log(kLogWarning, "Failed to get lock during backup request");
+      Show("Failed to get lock during backup request", Icon::Error);
+      progress_->DisableStopButton();
+      backupInProgress = false;
+      return 1;
+    }
+    scheduleSuspended = true;
+    socket_ = session_.sessionSocket;
+    SendWord(socket_, "BACKUP");
+    sendList_ = BuildSendList(selection);
+    if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
+      doc_.Log(kLogWarning, "Could not proceed with the backup, check the connection");
+      Show("Cannot proceed with the backup, check the connection", Icon::Error);
+      return EndEarly();
+    }
+    return Exchange();
+  }
+
+  int RunAutomatic(const std::string& backupSetPath) {
+    lock_ = session_.AcquireCommsLock();
+    if (lock_ == -1) {
+      doc_.Log(kLogError, "m_lock was not free, i.e. communications being used by another thread");
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
+    if (session_.sessionSocket == -1 && session_.ConnectAutomatically() != 0) {
+      session_.ReleaseCommsLock(lock_);
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
+    auto set = ReadBackupSetFile(backupSetPath);
+    if (!set) {
+      doc_.Log(kLogError, "Error opening backup set during automatic backup");
+      session_.ReleaseCommsLock(lock_);
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
+    sendList_ = BuildSendList(*set);
+    socket_ = session_.sessionSocket;
+    SendWord(socket_, "BACKUP");
+    if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
+      doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");
+      return EndEarly();
+    }
+    return Exchange();
+  }
+
+ private:
+  bool manual() const { return mode_ == Mode::Manual; }
+
+  // The boxes of the run itself: the manual run's only.
+  void Show(const std::string& text, Icon icon) {
+    if (manual()) prompt_.ShowMessage(text, kCaption, icon, Owner::None);
+  }
+
+  int Exchange() {
+    SendWord(socket_, std::to_string(sendList_.size()));
+    for (const auto& path : sendList_) {
+      After after = OfferFile(path);
+      if (after == After::LeaveLoop) break;
+      if (after == After::EndEarly) return EndEarly();
+    }
+    return End();
+  }
+
+  // A reply that never came (failure, time-out or closed connection) ends the run: the server
+  // is gone or out of step, and every further exchange would fail the same way.
+  After LostConnection() {
+    doc_.Log(kLogError, kLostConnection);
+    prompt_.ShowMessage(kLostConnection, kCaption, Icon::Error, Owner::None);
+    return After::EndEarly;
+  }
+
+  After OfferFile(const std::string& path) {
+    if (manual() && plat::FileExists(kBackupStopFile)) {
+      plat::RemoveFile(kBackupStopFile);
+      if (ReceiveReply(socket_, kLongReplyCapacity) != "SEND_ME_FILE_INFO") {
+        doc_.Log(kLogWarning, "Error on request for file info while in stop backup");
+        return After::EndEarly;
+      }
+      SendWord(socket_, "STOP_BACKUP");
+      return After::LeaveLoop;
+    }
+
+    int32_t size = 0;
+    int32_t modificationTime = 0;
+    uint64_t hostSize = 0;
+    if (auto status = plat::StatFile(path)) {
+      hostSize = status->size;
+      size = static_cast<int32_t>(static_cast<uint32_t>(status->size));
+      modificationTime = static_cast<int32_t>(status->modificationTime);
+    } else {
+      doc_.Log(kLogWarning, "File not found: " + path);
+      Show("File not found:\n" + path, Icon::Warning);
+    }
+
+    std::string reply = ReceiveReply(socket_, kLongReplyCapacity);
+    if (reply.empty()) return LostConnection();
+    if (reply != "SEND_ME_FILE_INFO") {
+      doc_.Log(kLogWarning, "Error on request for file info");
+      return After::NextFile;
+    }
+
+    SendWord(socket_, FileInfo(path, size, modificationTime));
+    reply = ReceiveReply(socket_, kReplyCapacity);
+    std::string text = "File: " + path + "   size=" + std::to_string(size);
+    if (reply.empty()) return LostConnection();
+    if (reply != "SEND_FILE") {
+      doc_.Log(kLogInfo, text +
+                             "  File not transfered because a later or equivalent copy exists on "
+                             "the backup server or zero size file");
+      return After::NextFile;
+    }
+
+    // A fresh copy, so it is created readable by its owner only.
+    plat::RemoveFile(kBackupTempFile);
+    if (my_file_copy(path, kBackupTempFile, prompt_, doc_.eventLog,
+                     manual() ? Owner::BackupDialog : Owner::MainWindow) != 0) {
+      SendWord(socket_, "0");
+      return After::NextFile;
+    }
+    Compress(hostSize);
+    Encrypt(hostSize);
+
+    if (!plat::FileExists(kBackupTempCpt)) {
+      doc_.Log(kLogWarning, std::string("Encrypted file not found: ") + kBackupTempCpt);
+      Show(std::string("Encrypted file not found:\n") + kBackupTempCpt, Icon::Warning);
+      // Nothing to send: "0" keeps the dialogue in step, as for a failed copy.
+      SendWord(socket_, "0");
+      plat::RemoveFile(kBackupTempFile);
+      plat::RemoveFile(kBackupTempGz);
+      return After::NextFile;
+    }
+    uint64_t encryptedSize = 0;
+    if (auto status = plat::StatFile(kBackupTempCpt)) encryptedSize = status->size;
+    SendWord(socket_, std::to_string(encryptedSize));
+    reply = ReceiveReply(socket_, kLongReplyCapacity);
+    if (reply.empty()) return LostConnection();
+    if (reply != "BEGIN_TO_SEND_THE_FILE") {
+      doc_.Log(kLogWarning, "Error on request for file info");
+      return After::NextFile;
+    }
+
+    FILE* encrypted = plat::OpenStream(kBackupTempCpt, "rb");
+    if (encrypted == nullptr) {
+      doc_.Log(kLogError, text + "   Failed to open the file");
+      plat::RemoveFile(kBackupTempCpt);
+      return After::EndEarly;
+    }
+    if (!SendData(encrypted)) {
+      doc_.Log(kLogWarning, "Problem reading file");
+      Show("Problem reading file", Icon::Warning);
+      doc_.Log(kLogError, text + "  Error while transfering the file");
+      std::fclose(encrypted);
+      plat::RemoveFile(kBackupTempCpt);
+      return After::NextFile;
+    }
+
+    reply = ReceiveReply(socket_, kReplyCapacity);
+    std::fclose(encrypted);
+    plat::RemoveFile(kBackupTempCpt);
+    if (reply == "FILE_TRANSFER_SUCCESS") {
+      ++transferredCount_;
+      if (progress_) {
+        progress_->SetFilesTransmitted(transferredCount_);
+        progress_->RefreshFields();
+      }
+      doc_.Log(kLogInfo, text + "  File transfered sucessfully");
+      return After::NextFile;
+    }
+    if (reply == "FILE_TRANSFER_FAILURE") {
+      doc_.Log(kLogError, text + "  File not transfered sucessfully; Check your quota");
+      Show("File transfer failed check your quota", Icon::Error);
+      return After::LeaveLoop;
+    }
+    doc_.Log(kLogError, text + "  File not transfered sucessfully; Check your connection");
+    if (reply.empty()) return LostConnection();
+    Show("File transfer failed check your connection", Icon::Error);
+    return After::LeaveLoop;
+  }
+
+  // Polls every 50 ms until done() holds or the bound for a file of fileSize bytes has passed.
+  void Await(uint64_t fileSize, const std::function<bool()>& done,
+             const std::function<void()>& tick) {
+    const auto limit = std::chrono::milliseconds(kChildWaitBaseMs) +
+                       std::chrono::milliseconds(kChildWaitPerMegabyteMs) *
+                           static_cast<int64_t>(fileSize / 1000000);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+      tick();
+      std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs));
+    }
+  }
+
+  void Compress(uint64_t fileSize) {
+    plat::RemoveFile(kBackupTempGz);
+    if (SpawnChild(installDirectory_, ChildTool::Gzip, BackupCompressWords()) == -1) {
+      ReportSpawnFailure(
+          manual() ? SpawnCaller::ManualBackupGzip : SpawnCaller::AutomaticBackupGzip, prompt_,
+          doc_.eventLog);
+      // No child will ever finish: waiting would only delay the missing-file branch.
+      return;
+    }
+    Await(
+        fileSize, [] { return !plat::FileExists(kBackupTempFile); },
+        [&] {
+          if (!progress_) return;
+          uint64_t compressed = 0;
+          if (auto status = plat::StatFile(kBackupTempGz)) compressed = status->size;
+          progress_->SetCompressing(Position(compressed, fileSize));
+        });
+    if (progress_) progress_->SetCompressing(0);
+  }
+
+  void Encrypt(uint64_t fileSize) {
+    plat::RemoveFile(kBackupTempCpt);
+    if (SpawnChild(installDirectory_, ChildTool::Ccrypt, BackupEncryptWords(key_)) == -1) {
+      ReportSpawnFailure(
+          manual() ? SpawnCaller::ManualBackupCcrypt : SpawnCaller::AutomaticBackupCcrypt, prompt_,
+          doc_.eventLog);
+      return;
+    }
+    int step = 0;
+    Await(
+        fileSize, [] { return plat::FileExists(kBackupTempCpt); },
+        [&] {
+          step = step % 20 + 1;
+          if (progress_) progress_->SetEncrypting(step * 5);
+        });
+    if (progress_) progress_->SetEncrypting(0);
+  }
+
+  // Streams the file in 1000-byte pieces, one send each; false on a read error. A failed send
+  // ends the stream; the verdict that then never comes reports it.
+  bool SendData(FILE* file) {
+    char buffer[kDataChunk];
+    while (!std::feof(file)) {
+      if (progress_)
+        progress_->SetTransmission(Position(sessionBytesSent_, progress_->BytesSelected()));
+      std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+      if (std::ferror(file)) return false;
+      if (got == 0) continue;
+      long sent = SendBytes(socket_, buffer, got);
+      if (sent > 0) sessionBytesSent_ += static_cast<uint64_t>(sent);
+      if (progress_) {
+        progress_->SetBytesTransmitted(static_cast<uint32_t>(sessionBytesSent_));
+        progress_->RefreshFields();
+      }
+      if (sent < 0) break;
+    }
+    return true;
+  }
+
+  int End() {
+    session_.RefreshQuota();
+    const std::size_t chosen = sendList_.size();
+    const bool complete = transferredCount_ == chosen;
+    const std::string shortfall =
+        "Actual number of files transfered in session (" + std::to_string(transferredCount_) +
+        ") differs from number of files chosen (" + std::to_string(chosen) + ")";
+    if (manual()) {
+      progress_->SetTransmission(0);
+      if (complete) {
+        doc_.Log(kLogInfo, "All files in session transferred succesfully", 1);
+        Show("All files in session transferred succesfully", Icon::Information);
+      } else {
+        doc_.Log(kLogWarning, shortfall, 1);
+        Show(shortfall + "\nPlease check the log file", Icon::Warning);
+      }
+      Finish();
+      return 0;
+    }
+    scheduleSuspended = false;
+    session_.ReleaseCommsLock(lock_);
+    if (complete) {
+      doc_.Log(kLogInfo, "Automatic backup: All files in session transferred succesfully", 1);
+      prompt_.ShowMessage("Finished automatic backup, All files in session transferred succesfully",
+                          kCaption, Icon::None, Owner::None);
+    } else {
+      doc_.Log(kLogWarning, "Automatic backup: " + shortfall, 1);
+      prompt_.ShowMessage("Automatic backup: " + shortfall + "\nPlease check the log file",
+                          kCaption, Icon::Warning, Owner::None);
+    }
+    return 0;
+  }
+
+  int EndEarly() {
+    if (manual()) {
+      Finish();
+    } else {
+      session_.ReleaseCommsLock(lock_);
+    }
+    return 1;
+  }
+
+  // The manual run's last steps; the dialog may go away once backupInProgress is clear.
+  void Finish() {
+    session_.ReleaseCommsLock(lock_);
+    scheduleSuspended = false;
+    progress_->DisableStopButton();
+    backupInProgress = false;
+  }
+
+  const Mode mode_;
+  CArkvaleDoc& doc_;
+  CSession& session_;
+  Prompt& prompt_;
+  BackupProgress* progress_;
+  const std::string installDirectory_;
+  const std::string key_;
+  int lock_ = -1;
+  int socket_ = -1;
+  std::vector<std::string> sendList_;
+  uint32_t transferredCount_ = 0;
+  uint64_t sessionBytesSent_ = 0;
+};
+
+}  // namespace
+
+int RunBackup(CArkvaleDoc& doc, CSession& session, BackupProgress& progress,
+              const SelectionSnapshot& selection) {
+  return CBackupRun(Mode::Manual, doc, session, &progress).RunManual(selection);
+}
+
+int RunAutomaticBackup(CArkvaleDoc& doc, CSession& session, const std::string& backupSetPath) {
+  return CBackupRun(Mode::Automatic, doc, session, nullptr).RunAutomatic(backupSetPath);
+}
+
+void ResetLastBackup(const std::string& installDirectory) {
+  plat::WriteFileAtomically(installDirectory + kLastBackupName, "100");
+}
+
+}  // namespace arkvale

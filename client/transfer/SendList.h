@@ -1,0 +1,25 @@
+#pragma once
+// The files a backup run offers, in the order it offers them.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "client/selection/BackupSetFile.h"
+#include "client/selection/Selection.h"
+
+namespace arkvale {
+
+// The plain files directly inside each chosen directory, then every chosen file whose directory
+// is not, written exactly so, a chosen directory's path.
+std::vector<std::string> BuildSendList(const SelectionSnapshot& selection);
+
+// The same from a backup set: a file line is left out only when the directory that directly
+// holds it is one of the set's directory lines (with or without its final backslash), so every
+// file of the set is offered once.
+std::vector<std::string> BuildSendList(const BackupSetContents& set);
+
+// How a file is described to the server: path?size?time, both numbers as signed 32-bit decimals.
+std::string FileInfo(const std::string& path, int32_t size, int32_t modificationTime);
+
+}  // namespace arkvale

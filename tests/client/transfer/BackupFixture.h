@@ -1,0 +1,155 @@
+#pragma once
+// A backup run in a temporary world: the tools installed, a document with a key, a session whose
+// socket a test connects to a server of its choice, and fakes for the dialog and the main window.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "client/session/Session.h"
+#include "client/session/SessionView.h"
+#include "client/settings/EventLog.h"
+#include "client/shell/ArkvaleDoc.h"
+#include "client/transfer/BackupProgress.h"
+#include "client/transfer/RunFlags.h"
+#include "platform/Files.h"
+#include "platform/Install.h"
+#include "platform/Paths.h"
+#include "platform/Sockets.h"
+#include "tests/support/RecordingPrompt.h"
+#include "tests/support/TempWorld.h"
+
+namespace arkvale::test {
+
+struct LogLine {
+  int level;
+  std::string message;
+  unsigned long sortKey;
+};
+
+class FakeMainWindow : public SessionView {
+ public:
+  void ShowConnectionButton(ConnectionButton) override {}
+  void ShowQuota(const std::string& used, const std::string& limit,
+                 const std::string& percent) override {
+    std::lock_guard lock(mutex_);
+    quota_ = used + "|" + limit + "|" + percent;
+  }
+  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::string quota() const {
+    std::lock_guard lock(mutex_);
+    return quota_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::string quota_;
+};
+
+// The Backup dialog's counters and bars as a run leaves them, with the highest bar positions seen.
+class FakeBackupDialog : public BackupProgress {
+ public:
+  uint32_t BytesSelected() const override { return bytesSelected; }
+  void SetBytesTransmitted(uint32_t bytes) override { bytesTransmitted = bytes; }
+  void SetFilesTransmitted(uint32_t files) override { filesTransmitted = files; }
+  void RefreshFields() override { ++refreshes; }
+  void SetCompressing(int position) override { Track(compressing, maxCompressing, position); }
+  void SetEncrypting(int position) override { Track(encrypting, maxEncrypting, position); }
+  void SetTransmission(int position) override { Track(transmission, maxTransmission, position); }
+  void DisableStopButton() override { stopDisabled = true; }
+
+  std::atomic<uint32_t> bytesSelected{0};
+  std::atomic<uint32_t> bytesTransmitted{0};
+  std::atomic<uint32_t> filesTransmitted{0};
+  std::atomic<int> refreshes{0};
+  std::atomic<int> compressing{0}, encrypting{0}, transmission{0};
+  std::atomic<int> maxCompressing{0}, maxEncrypting{0}, maxTransmission{0};
+  std::atomic<bool> stopDisabled{false};
+
+ private:
+  static void Track(std::atomic<int>& now, std::atomic<int>& highest, int position) {
+    EXPECT_GE(position, 0);
+    EXPECT_LE(position, 100);
+    now = position;
+    if (position > highest) highest = position;
+  }
+};
+
+class BackupFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* build = std::getenv("ARKVALE_BUILD_DIR");
+    std::string error;
+    ASSERT_TRUE(plat::InstallPrograms(std::string(build ? build : ".") + "/bin", error)) << error;
+    doc = std::make_unique<CArkvaleDoc>(prompt);
+    doc->encryptionKey = kKey;
+    session = std::make_unique<CSession>(*doc, mainWindow);
+    backupInProgress = true;
+    scheduleSuspended = false;
+  }
+
+  void TearDown() override {
+    if (session && session->sessionSocket != -1) plat::SocketClose(session->sessionSocket);
+  }
+
+  void ConnectTo(uint16_t port) {
+    int socket = plat::SocketCreate();
+    ASSERT_GE(socket, 0);
+    ASSERT_EQ(plat::SocketConnect(socket, 0x7F000001u, port), 0);
+    session->sessionSocket = socket;
+  }
+
+  // Host path of a Windows path of this world.
+  static std::string Host(const std::string& windowsPath) {
+    return plat::ToHostPath(windowsPath).value_or("");
+  }
+  static void WriteFile(const std::string& windowsPath, const std::string& content) {
+    TempWorld::WriteHostFile(Host(windowsPath), content);
+  }
+  // The description the run gives of an existing file.
+  static std::string InfoOf(const std::string& windowsPath) {
+    auto status = plat::StatFile(windowsPath);
+    EXPECT_TRUE(status);
+    if (!status) return {};
+    return windowsPath + "?" + std::to_string(status->size) + "?" +
+           std::to_string(static_cast<int32_t>(status->modificationTime));
+  }
+
+  std::vector<LogLine> Log() const {
+    std::vector<LogLine> out;
+    auto lines = doc->eventLog.ReadAll(4000);
+    if (!lines) return out;
+    for (const auto& line : *lines) {
+      std::vector<std::string> fields;
+      std::stringstream in(line);
+      std::string field;
+      while (std::getline(in, field, '\t')) fields.push_back(field);
+      if (fields.size() != 4) continue;
+      out.push_back({std::stoi(fields[1]), fields[2], std::stoul(fields[3])});
+    }
+    return out;
+  }
+  std::vector<std::string> LogMessages() const {
+    std::vector<std::string> out;
+    for (const auto& l : Log()) out.push_back(l.message);
+    return out;
+  }
+
+  static constexpr const char* kKey = "correct horse battery";
+
+  TempWorld world;
+  RecordingPrompt prompt;
+  FakeMainWindow mainWindow;
+  FakeBackupDialog dialog;
+  std::unique_ptr<CArkvaleDoc> doc;
+  std::unique_ptr<CSession> session;
+};
+
+}  // namespace arkvale::test

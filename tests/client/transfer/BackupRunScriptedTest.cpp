@@ -1,0 +1,298 @@
+// The backup dialogue against a server that answers exactly as scripted.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "client/selection/BackupSetFile.h"
+#include "client/session/ChildTools.h"
+#include "client/settings/InstallPaths.h"
+#include "client/transfer/BackupRun.h"
+#include "tests/client/transfer/BackupFixture.h"
+#include "tests/support/ScriptedServer.h"
+
+namespace arkvale::test {
+namespace {
+
+using BackupRunScriptedTest = BackupFixture;
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+void ExpectRunOver() {
+  EXPECT_FALSE(backupInProgress);
+  EXPECT_FALSE(scheduleSuspended);
+  EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
+}
+
+TEST_F(BackupRunScriptedTest, EmptySelectionSendsZeroAndReportsSuccess) {
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .Send("HOW_MANY_FILES")
+      .Expect("0")
+      .Expect("SEND_QUOTA_DATA")
+      .Send("1000:4000");
+  server.Start();
+  ConnectTo(server.port());
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  auto log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().message, "All files in session transferred succesfully");
+  EXPECT_EQ(log.back().level, 0);
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "All files in session transferred succesfully");
+  EXPECT_EQ(boxes[0].icon, Icon::Information);
+  EXPECT_EQ(boxes[0].caption, kCaption);
+  EXPECT_EQ(boxes[0].owner, Owner::None);
+  EXPECT_EQ(mainWindow.quota(), "    1.00 MB |    4.00 MB |25");
+  EXPECT_TRUE(dialog.stopDisabled);
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, VanishedFileIsOfferedWithSizeAndTimeZero) {
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .Send("HOW_MANY_FILES")
+      .Expect("1")
+      .Send("SEND_ME_FILE_INFO")
+      .Expect("C:\\gone.txt?0?0")
+      .Send("NOT_NEEDED")
+      .Expect("SEND_QUOTA_DATA")
+      .Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  SelectionSnapshot selection;
+  selection.chosenFiles.push_back({"C:\\gone.txt", "C:\\", "gone.txt", 7});
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "File not found:\nC:\\gone.txt");
+  EXPECT_EQ(boxes[0].icon, Icon::Warning);
+  EXPECT_EQ(boxes[1].text,
+            "Actual number of files transfered in session (0) differs from number of files "
+            "chosen (1)\nPlease check the log file");
+  EXPECT_EQ(boxes[1].icon, Icon::Warning);
+  auto messages = LogMessages();
+  EXPECT_TRUE(Contains(messages, "File not found: C:\\gone.txt"));
+  EXPECT_TRUE(Contains(messages,
+                       "File: C:\\gone.txt   size=0  File not transfered because a later or "
+                       "equivalent copy exists on the backup server or zero size file"));
+  auto log = Log();
+  EXPECT_EQ(log.back().level, 1);
+  EXPECT_EQ(log.back().message,
+            "Actual number of files transfered in session (0) differs from number of files "
+            "chosen (1)");
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, StopBeforeTheFirstFileSendsStopBackup) {
+  WriteFile("C:\\data\\a.txt", "a");
+  WriteFile("C:\\data\\b.txt", "b");
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .StaySilent(500)
+      .Send("HOW_MANY_FILES")
+      .Expect("2")
+      .Send("SEND_ME_FILE_INFO")
+      .Expect("STOP_BACKUP")
+      .Expect("SEND_QUOTA_DATA")
+      .Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  SelectionSnapshot selection;
+  selection.chosenDirectories.push_back({"C:\\data"});
+  // The run removes an old stop file when it starts, so the button is pressed once it is under way.
+  auto run =
+      std::async(std::launch::async, [&] { return RunBackup(*doc, *session, dialog, selection); });
+  for (int i = 0; i < 200 && server.received().empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  WriteFile(kBackupStopFile, "");
+  EXPECT_EQ(run.get(), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  EXPECT_FALSE(plat::FileExists(kBackupStopFile));
+  EXPECT_EQ(prompt.texts().back(),
+            "Actual number of files transfered in session (0) differs from number of files "
+            "chosen (2)\nPlease check the log file");
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, QuotaFailureOnTheThirdOfFiveEndsTheLoop) {
+  for (char c = 'a'; c <= 'e'; ++c) {
+    WriteFile(std::string("C:\\five\\") + c + ".txt", std::string(200, c));
+  }
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY_FILES").Expect("5");
+  for (int i = 0; i < 3; ++i) {
+    server.Send("SEND_ME_FILE_INFO").ReceiveAny().Send("SEND_FILE").ReceiveAny();
+    server.Send("BEGIN_TO_SEND_THE_FILE").ReceiveAny();
+    server.Send(i < 2 ? "FILE_TRANSFER_SUCCESS" : "FILE_TRANSFER_FAILURE");
+  }
+  server.Expect("SEND_QUOTA_DATA").Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  SelectionSnapshot selection;
+  selection.chosenDirectories.push_back({"C:\\five"});
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  EXPECT_EQ(dialog.filesTransmitted, 2u);
+  EXPECT_GT(dialog.bytesTransmitted, 0u);
+  EXPECT_EQ(dialog.transmission, 0);
+  auto texts = prompt.texts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "File transfer failed check your quota");
+  EXPECT_EQ(texts[1],
+            "Actual number of files transfered in session (2) differs from number of files "
+            "chosen (5)\nPlease check the log file");
+  auto log = Log();
+  int successes = 0;
+  for (const auto& l : log) {
+    if (l.message.ends_with("  File transfered sucessfully")) ++successes;
+  }
+  EXPECT_EQ(successes, 2);
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_TRUE(
+      log[log.size() - 2].message.ends_with("  File not transfered sucessfully; Check your quota"));
+  EXPECT_EQ(log[log.size() - 2].level, 2);
+  // The summary sorts after everything else written in its second.
+  EXPECT_GT(log.back().sortKey, log[log.size() - 2].sortKey);
+  EXPECT_FALSE(plat::FileExists(kBackupTempCpt));
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, MissingEncryptedFileIsAnnouncedAsZero) {
+  WriteFile("C:\\data\\a.txt", "some data");
+  plat::RemoveFile(std::string(kInstallDirectory) + kCcryptName);
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .Send("HOW_MANY_FILES")
+      .Expect("1")
+      .Send("SEND_ME_FILE_INFO")
+      .Expect(InfoOf("C:\\data\\a.txt"))
+      .Send("SEND_FILE")
+      .Expect("0")
+      .Expect("SEND_QUOTA_DATA")
+      .Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  SelectionSnapshot selection;
+  selection.chosenFiles.push_back({"C:\\data\\a.txt", "C:\\data", "a.txt", 9});
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  auto texts = prompt.texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0], "Error on spawn");
+  EXPECT_EQ(texts[1], "Encrypted file not found:\nC:\\temp_filexyz555.gz.cpt");
+  EXPECT_TRUE(Contains(LogMessages(), "Encrypted file not found: C:\\temp_filexyz555.gz.cpt"));
+  EXPECT_FALSE(plat::FileExists(kBackupTempFile));
+  EXPECT_FALSE(plat::FileExists(kBackupTempGz));
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, ALostConnectionEndsTheRunAtOnce) {
+  WriteFile("C:\\data\\a.txt", "a");
+  WriteFile("C:\\data\\b.txt", "b");
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .Send("HOW_MANY_FILES")
+      .Expect("2")
+      .Send("SEND_ME_FILE_INFO")
+      .ReceiveAny()
+      .Close();
+  server.Start();
+  ConnectTo(server.port());
+  SelectionSnapshot selection;
+  selection.chosenDirectories.push_back({"C:\\data"});
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{"Lost connection to server during backup"});
+  auto log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().message, "Lost connection to server during backup");
+  EXPECT_EQ(log.back().level, 2);
+  EXPECT_TRUE(dialog.stopDisabled);
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, NoAnswerToBackupEndsBeforeTheLoop) {
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY");
+  server.Start();
+  ConnectTo(server.port());
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 1);
+  EXPECT_EQ(server.received(), "BACKUP");
+  EXPECT_EQ(prompt.texts(),
+            std::vector<std::string>{"Cannot proceed with the backup, check the connection"});
+  EXPECT_EQ(LogMessages().back(), "Could not proceed with the backup, check the connection");
+  ExpectRunOver();
+}
+
+TEST_F(BackupRunScriptedTest, BusyLockRefusesTheManualRun) {
+  WriteFile("C:\\my_lock_file", "");
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 1);
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{"Failed to get lock during backup request"});
+  EXPECT_EQ(prompt.boxes()[0].icon, Icon::Error);
+  EXPECT_EQ(Log().back().level, 1);
+  EXPECT_FALSE(backupInProgress);
+  EXPECT_TRUE(plat::FileExists("C:\\my_lock_file"));
+}
+
+TEST_F(BackupRunScriptedTest, AutomaticRunOffersEveryFileOfTheSetOnce) {
+  WriteFile("C:\\data\\z.txt", "z");
+  WriteFile("C:\\data\\sub\\y.txt", "y");
+  WriteFile("C:\\data2\\x.txt", "x");
+  WriteFile("C:\\set.bak",
+            "1\nC:\\data\n3\nC:\\data2\\x.txt\nC:\\data\\sub\\y.txt\nC:\\data\\z.txt\n");
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY_FILES").Expect("3");
+  for (const char* path : {"C:\\data\\z.txt", "C:\\data2\\x.txt", "C:\\data\\sub\\y.txt"}) {
+    server.Send("SEND_ME_FILE_INFO").Expect(InfoOf(path)).Send("NO");
+  }
+  server.Expect("SEND_QUOTA_DATA").Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  backupInProgress = false;
+  scheduleSuspended = true;
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  EXPECT_FALSE(scheduleSuspended);
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "Automatic backup: Actual number of files transfered in session (0) differs from "
+            "number of files chosen (3)\nPlease check the log file");
+  EXPECT_EQ(boxes[0].icon, Icon::Warning);
+  EXPECT_EQ(Log().back().message,
+            "Automatic backup: Actual number of files transfered in session (0) differs from "
+            "number of files chosen (3)");
+  EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
+}
+
+TEST_F(BackupRunScriptedTest, AutomaticRunThatCannotStartAsksForARetry) {
+  const std::string lastBackup = std::string(kInstallDirectory) + kLastBackupName;
+  WriteFile(lastBackup, "1700000000");
+  WriteFile("C:\\my_lock_file", "");
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 1);
+  EXPECT_EQ(Log().back().message,
+            "m_lock was not free, i.e. communications being used by another thread");
+  EXPECT_EQ(Log().back().level, 2);
+  EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
+  EXPECT_TRUE(prompt.boxes().empty());
+
+  plat::RemoveFile("C:\\my_lock_file");
+  WriteFile(lastBackup, "1700000000");
+  session->sessionSocket = plat::SocketCreate();
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\absent.bak"), 1);
+  EXPECT_EQ(Log().back().message, "Error opening backup set during automatic backup");
+  EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
+  EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
+}
+
+}  // namespace
+}  // namespace arkvale::test
