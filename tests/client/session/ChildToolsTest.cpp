@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "client/session/ChildTools.h"
+#include "client/settings/EventLog.h"
+#include "client/settings/InstallPaths.h"
+#include "platform/Install.h"
+#include "tests/support/RecordingPrompt.h"
+#include "tests/support/TempWorld.h"
+
+namespace arkvale {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingPrompt;
+using test::TempWorld;
+
+// Polls as the callers do, but gives up after a while so a broken child fails the test.
+bool WaitFor(const std::function<bool()>& done,
+             std::chrono::seconds limit = std::chrono::seconds(20)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs));
+  }
+  return true;
+}
+
+std::string RandomBytes(std::size_t size) {
+  std::mt19937 random(42);
+  std::string out(size, '\0');
+  for (char& c : out) c = static_cast<char>(random() & 0xff);
+  return out;
+}
+
+class ChildToolsTest : public ::testing::Test {
+ protected:
+  void Install() {
+    const char* build = std::getenv("ARKVALE_BUILD_DIR");
+    std::string error;
+    ASSERT_TRUE(plat::InstallPrograms(std::string(build ? build : ".") + "/bin", error)) << error;
+  }
+  std::string C(const std::string& name) const { return world.driveC() + "/" + name; }
+  bool Exists(const std::string& name) const { return fs::exists(C(name)); }
+
+  TempWorld world;
+};
+
+TEST_F(ChildToolsTest, MissingExecutableGivesMinusOne) {
+  fs::remove_all(world.driveC() + "/Program Files");
+  EXPECT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords()), -1);
+  EXPECT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("k")), -1);
+}
+
+TEST_F(ChildToolsTest, BackupThenRestoreLeaveTheAwaitedFiles) {
+  Install();
+  const std::string original = RandomBytes(100000) + std::string(100000, 'z');
+  const std::string key = "a key  with blanks ";
+  TempWorld::WriteHostFile(C("temp_filexyz555"), original);
+
+  // Backup: compress in place, the plain file disappears.
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords()), 0);
+  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555"); }));
+  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz"); }));
+  EXPECT_LT(fs::file_size(C("temp_filexyz555.gz")), original.size());
+
+  // Backup: encrypt, the ".cpt" appears.
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords(key)), 0);
+  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz.cpt"); }));
+  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555.gz"); }));
+
+  // The whole key, blanks and all, is the key: the host tool decrypts with it as one word.
+  const std::string cmd = "ccrypt -d -c -K '" + key + "' '" + C("temp_filexyz555.gz.cpt") +
+                          "' | gzip -d -c > '" + C("check") + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(TempWorld::ReadHostFile(C("check")), original);
+
+  // Restore: decrypt, C:\a_temp_file appears.
+  fs::rename(C("temp_filexyz555.gz.cpt"), C("a_temp_file.cpt"));
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, RestoreDecryptWords(key)), 0);
+  ASSERT_TRUE(WaitFor([&] { return Exists("a_temp_file"); }));
+  ASSERT_TRUE(WaitFor([&] { return !Exists("a_temp_file.cpt"); }));
+
+  // Restore: decompress in place, the ".gz" disappears; ">" and C:\aaa are no redirection.
+  fs::rename(C("a_temp_file"), C("a_temp_file.gz"));
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, RestoreDecompressWords()), 0);
+  ASSERT_TRUE(WaitFor([&] { return !Exists("a_temp_file.gz"); }));
+  ASSERT_TRUE(WaitFor([&] { return Exists("a_temp_file"); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(TempWorld::ReadHostFile(C("a_temp_file")), original);
+  EXPECT_FALSE(Exists("aaa"));
+}
+
+TEST_F(ChildToolsTest, WrongKeyLeavesNoDecryptedFile) {
+  Install();
+  TempWorld::WriteHostFile(C("temp_filexyz555.gz"), "payload");
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("right key")), 0);
+  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz.cpt"); }));
+  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555.gz"); }));
+  fs::rename(C("temp_filexyz555.gz.cpt"), C("a_temp_file.cpt"));
+  // "right" alone would be the key if the blank split the word.
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, RestoreDecryptWords("right")), 0);
+  EXPECT_FALSE(WaitFor([&] { return Exists("a_temp_file"); }, std::chrono::seconds(2)));
+  EXPECT_TRUE(Exists("a_temp_file.cpt"));
+}
+
+TEST_F(ChildToolsTest, CredentialsAreEncryptedAndTheKeyNeverShowsInTheProcessList) {
+  Install();
+  // Large enough that the child is still running while the process list is searched.
+  TempWorld::WriteHostFile(C("user_password"), RandomBytes(48 << 20));
+  const std::string key = "Unmistakable key 8f3a91c2 with blanks";
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, CredentialsEncryptWords(key)), 0);
+  bool sawChild = false;
+  bool sawKey = false;
+  ASSERT_TRUE(WaitFor([&] {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+      const std::string cmdline((std::istreambuf_iterator<char>(in)), {});
+      if (cmdline.find("user_password") != std::string::npos) sawChild = true;
+      if (cmdline.find("8f3a91c2") != std::string::npos) sawKey = true;
+    }
+    return Exists("user_password.cpt");
+  }));
+  ASSERT_TRUE(WaitFor([&] { return !Exists("user_password"); }));
+  EXPECT_TRUE(sawChild) << "the child ended before the process list was read";
+  EXPECT_FALSE(sawKey);
+}
+
+TEST(SpawnFailureTest, EachCallerReportsItsOwnWay) {
+  TempWorld world;
+  fs::create_directories(world.driveC() + "/Program Files/Arkvale");
+  EventLog log([] { return std::time_t{1080659240}; });
+  RecordingPrompt opening;
+  log.Open(kInstallDirectory, opening);
+  ASSERT_TRUE(log.IsOpen());
+
+  struct Expected {
+    SpawnCaller caller;
+    const char* text;  // box text, or null for no box
+    const char* caption;
+    bool logged;
+  };
+  const Expected cases[] = {
+      {SpawnCaller::ManualBackupGzip, "Error on spawn", "Arkvale", false},
+      {SpawnCaller::ManualBackupCcrypt, "Error on spawn", "Arkvale", false},
+      {SpawnCaller::AutomaticBackupGzip, "Error on spawn", "Arkvale", false},
+      {SpawnCaller::AutomaticBackupCcrypt, nullptr, nullptr, true},
+      {SpawnCaller::RestoreCcrypt, "Error on spawn", "Debugging", false},
+      {SpawnCaller::RestoreGzip, "Error on spawn", "Arkvale", false},
+      {SpawnCaller::EncryptCredentials, "Error here on spawn", "arkvale", true},
+  };
+  for (const Expected& e : cases) {
+    RecordingPrompt prompt;
+    const auto before = log.ReadAll(1000)->size();
+    ReportSpawnFailure(e.caller, prompt, log);
+    const auto lines = *log.ReadAll(1000);
+    SCOPED_TRACE(static_cast<int>(e.caller));
+    if (e.logged) {
+      ASSERT_EQ(lines.size(), before + 1);
+      EXPECT_NE(lines.back().find("\t2\tError on spawn\t"), std::string::npos) << lines.back();
+    } else {
+      EXPECT_EQ(lines.size(), before);
+    }
+    if (e.text == nullptr) {
+      EXPECT_TRUE(prompt.boxes().empty());
+      continue;
+    }
+    ASSERT_EQ(prompt.boxes().size(), 1u);
+    const auto box = prompt.boxes()[0];
+    EXPECT_EQ(box.text, e.text);
+    EXPECT_EQ(box.caption, e.caption);
+    EXPECT_EQ(box.icon, Icon::None);
+    EXPECT_EQ(box.owner,
+              e.caller == SpawnCaller::EncryptCredentials ? Owner::MainWindow : Owner::None);
+  }
+}
+
+}  // namespace
+}  // namespace arkvale
