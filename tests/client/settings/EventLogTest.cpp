@@ -140,7 +140,8 @@ TEST_F(EventLogTest, ConcurrentWritersNeverInterleaveAndReadersSeeWholeLines) {
   std::atomic<int> partialLines{0};
   std::thread reader([&] {
     while (writing) {
-      for (const std::string& line : *log.ReadAll(1000)) {
+      const auto lines = log.ReadAll(1000);
+      for (const std::string& line : *lines) {
         if (line.empty() || line.back() != '\n') ++partialLines;
       }
     }
