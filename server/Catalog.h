@@ -1,0 +1,83 @@
+#pragma once
+// The server's catalog: accounts with their passwords and quotas, and per account the stored
+// files under the client's full path. SQLite in WAL mode; every change is one transaction, and
+// all calls are serialised, so one account's files are changed by one connection at a time.
+//
+// Quota figures are kilobytes of 1024 bytes. A stored file counts ceil(stored bytes / 1024), the
+// usage of an account is the sum over its files.
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace arkvale::server {
+
+class CatalogError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct StoredFile {
+  std::string path;              // the client's full path, a key and nothing else
+  std::int64_t size = 0;         // size on the client, as the client reported it
+  std::int64_t modified = 0;     // modification time on the client, seconds since 1970
+  std::int64_t storedBytes = 0;  // length of the (encrypted) data kept for it
+  std::string object;            // id of the data file in the object store
+};
+
+struct Account {
+  std::string name;
+  std::int64_t quotaKb = 0;
+  std::int64_t usedKb = 0;
+  std::int64_t files = 0;
+};
+
+struct Quota {
+  std::int64_t usedKb = 0;
+  std::int64_t limitKb = 0;
+};
+
+std::int64_t KilobytesOf(std::int64_t bytes);
+
+class Catalog {
+ public:
+  explicit Catalog(const std::string& databasePath);
+  ~Catalog();
+  Catalog(const Catalog&) = delete;
+  Catalog& operator=(const Catalog&) = delete;
+
+  // False when the name is taken.
+  bool AddUser(const std::string& name, const std::string& password, std::int64_t quotaKb);
+  // False when there is no such user.
+  bool SetQuota(const std::string& name, std::int64_t quotaKb);
+  bool SetPassword(const std::string& name, const std::string& password);
+  std::vector<Account> Accounts();
+  bool PasswordMatches(const std::string& name, const std::string& password);
+
+  std::optional<Quota> QuotaOf(const std::string& user);
+  std::optional<StoredFile> Find(const std::string& user, const std::string& path);
+  std::vector<StoredFile> Files(const std::string& user);
+  // Whether storedBytes of data under path (replacing its present copy) stay within the quota.
+  bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes);
+  // Records file as stored if the quota allows it; the replaced copy's object id goes to
+  // replacedObject. False (nothing changed) when it would take the account over its quota.
+  bool Commit(const std::string& user, const StoredFile& file, std::string& replacedObject);
+  // Forgets path; the object id of its data, or nullopt when it was not stored.
+  std::optional<std::string> Remove(const std::string& user, const std::string& path);
+  // Every object id the catalog refers to.
+  std::vector<std::string> Objects();
+
+ private:
+  class Statement;
+  void Execute(const char* sql);
+  bool FitsLocked(const std::string& user, const std::string& path, std::int64_t storedBytes);
+
+  std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace arkvale::server

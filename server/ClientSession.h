@@ -1,0 +1,50 @@
+#pragma once
+// One client's dialogue, from the login to the end of the connection.
+#include <cstdint>
+#include <string>
+
+#include "server/Catalog.h"
+#include "server/Channel.h"
+#include "server/ObjectStore.h"
+
+namespace arkvale::server {
+
+struct SessionSettings {
+  ChannelTiming timing;
+  // Pause before a request the server makes on its own right after a reply (the next
+  // "SEND_ME_FILE_INFO" after a verdict): the client reads each reply with one receive, so the
+  // two must not reach it together.
+  int promptGapMs = 150;
+};
+
+class ClientSession {
+ public:
+  ClientSession(int fd, int id, Catalog& catalog, ObjectStore& store, SessionSettings settings);
+  // Serves the client until it disconnects, goes silent or misbehaves beyond repair.
+  void Run();
+
+ private:
+  enum class FileOutcome { Answered, AnsweredWithPrompt, EndDialogue };
+
+  bool Login();
+  void ServeCommands();
+  void SendQuota();
+  void Backup();
+  FileOutcome BackupOneFile();
+  FileOutcome ReceiveFile(const StoredFile& offered, std::uint64_t bytes);
+  void SendListing();
+  void Restore();
+  void Delete();
+  // A count that opens a dialogue; nullopt (after a refusal) when it is not one.
+  std::optional<std::int64_t> ReadCount();
+  void Log(const std::string& text) const;
+
+  Channel channel_;
+  int id_;
+  Catalog& catalog_;
+  ObjectStore& store_;
+  SessionSettings settings_;
+  std::string user_;
+};
+
+}  // namespace arkvale::server
