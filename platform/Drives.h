@@ -11,7 +11,8 @@ namespace plat {
 
 // $XDG_DATA_HOME/arkvale, else $HOME/.local/share/arkvale, unless overridden.
 std::string DataRoot();
-// Tests and tools point the whole Windows world at another host directory (in-process).
+// Tests and tools point the whole Windows world at another host directory (in-process); an
+// empty name returns to the environment's. The current directory goes back to "C:\".
 void SetDataRoot(const std::string& hostDir);
 std::string DosDevicesDir();
 // Creates the default table (and drive_c) on first use; idempotent.

@@ -1,0 +1,50 @@
+// A child for the process tests. Writes "record" into its working directory: its pid, the
+// descriptors above 2 it inherited, where stdout goes, its argv, then its standard input.
+// Words it understands anywhere in argv: "--sleep" (linger a second after recording, so the
+// test can look at it), "--exit=N" (exit code), "--kill" (die by a signal), "--no-stdin" (leave
+// an inherited standard input alone).
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+int main(int argc, char** argv) {
+  std::string leaked;
+  for (int fd = 3; fd < 1024; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1) leaked += std::to_string(fd) + " ";
+  }
+  char out[4096] = {};
+  ssize_t n = readlink("/proc/self/fd/1", out, sizeof out - 1);
+  std::string record = "pid " + std::to_string(getpid()) + "\n";
+  record += "fds " + leaked + "\n";
+  record += "stdout " + std::string(out, n > 0 ? static_cast<size_t>(n) : 0) + "\n";
+  record += "argc " + std::to_string(argc) + "\n";
+  for (int i = 0; i < argc; ++i) record += std::string("arg ") + argv[i] + "\n";
+  record += "stdin ";
+  bool readStdin = true;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--no-stdin") == 0) readStdin = false;
+  }
+  char buffer[4096];
+  while (readStdin && (n = read(0, buffer, sizeof buffer)) > 0) {
+    record.append(buffer, static_cast<size_t>(n));
+  }
+
+  FILE* f = std::fopen("record.tmp", "w");
+  if (f == nullptr) return 3;
+  std::fwrite(record.data(), 1, record.size(), f);
+  std::fclose(f);
+  std::rename("record.tmp", "record");
+
+  int code = 0;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--sleep") == 0) sleep(1);
+    if (std::strncmp(argv[i], "--exit=", 7) == 0) code = std::atoi(argv[i] + 7);
+    if (std::strcmp(argv[i], "--kill") == 0) raise(SIGKILL);
+  }
+  return code;
+}

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "tests/support/TempWorld.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using arkvale::test::TempWorld;
+
+unsigned ModeOf(const std::string& hostPath) {
+  struct stat st {};
+  EXPECT_EQ(stat(hostPath.c_str(), &st), 0) << hostPath;
+  return st.st_mode & 0777;
+}
+
+std::vector<std::string> Names(const std::string& hostDir) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(hostDir)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Files, ExclusiveCreationIsALock) {
+  TempWorld world;
+  int fd = plat::CreateExclusive("C:\\my_lock_file");
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ModeOf(world.driveC() + "/my_lock_file"), 0600u);
+  EXPECT_EQ(plat::CreateExclusive("c:/MY_LOCK_FILE/.."), -1);
+  EXPECT_EQ(plat::CreateExclusive("C:\\my_lock_file"), -1);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(plat::CloseDescriptor(fd), 0);
+  EXPECT_EQ(plat::CloseDescriptor(fd), -1);
+  EXPECT_EQ(plat::RemoveFile("C:\\my_lock_file"), 0);
+  fd = plat::CreateExclusive("C:\\my_lock_file");
+  EXPECT_GE(fd, 0);
+  plat::CloseDescriptor(fd);
+  EXPECT_EQ(plat::CreateExclusive("C:\\..\\escape"), -1);
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(Files, StreamsCreateWithTheGivenMode) {
+  TempWorld world;
+  FILE* f = plat::OpenStream("C:\\secret", "wb", 0600);
+  ASSERT_NE(f, nullptr);
+  std::fputs("first\n", f);
+  std::fclose(f);
+  EXPECT_EQ(ModeOf(world.driveC() + "/secret"), 0600u);
+
+  f = plat::OpenStream("C:\\secret", "a", 0600);
+  ASSERT_NE(f, nullptr);
+  std::fputs("second\n", f);
+  std::fclose(f);
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/secret"), "first\nsecond\n");
+
+  f = plat::OpenStream("c:/secret", "r");
+  ASSERT_NE(f, nullptr);
+  char line[32];
+  ASSERT_NE(std::fgets(line, sizeof line, f), nullptr);
+  EXPECT_STREQ(line, "first\n");
+  std::fclose(f);
+
+  f = plat::OpenStream("C:\\secret", "w+");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/secret"), "");
+
+  f = plat::OpenStream("C:\\plain", "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(ModeOf(world.driveC() + "/plain") & 0700u, 0600u);
+
+  EXPECT_EQ(plat::OpenStream("C:\\missing", "r"), nullptr);
+  EXPECT_EQ(plat::OpenStream("C:\\nodir\\file", "w"), nullptr);
+  EXPECT_EQ(plat::OpenStream("C:\\secret", "x"), nullptr);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(plat::OpenStream("C:\\secret", "rw"), nullptr);
+}
+
+TEST(Files, StatRenameRemove) {
+  TempWorld world;
+  TempWorld::WriteHostFile(world.driveC() + "/a", "12345");
+  fs::create_directory(world.driveC() + "/dir");
+  std::optional<plat::FileStatus> status = plat::StatFile("C:\\a");
+  ASSERT_TRUE(status);
+  EXPECT_FALSE(status->isDirectory);
+  EXPECT_EQ(status->size, 5u);
+  EXPECT_NEAR(static_cast<double>(status->modificationTime), static_cast<double>(time(nullptr)),
+              5.0);
+  ASSERT_TRUE(plat::StatFile("C:\\dir"));
+  EXPECT_TRUE(plat::StatFile("C:\\dir")->isDirectory);
+  EXPECT_FALSE(plat::StatFile("C:\\none"));
+  EXPECT_TRUE(plat::FileExists("C:\\a"));
+  EXPECT_FALSE(plat::FileExists("C:\\none"));
+  EXPECT_FALSE(plat::FileExists("C:\\..\\dosdevices"));
+
+  // A leftover target never blocks a rename.
+  TempWorld::WriteHostFile(world.driveC() + "/b", "stale");
+  EXPECT_EQ(plat::RenameFile("C:\\a", "c:/b"), 0);
+  EXPECT_FALSE(plat::FileExists("C:\\a"));
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/b"), "12345");
+  EXPECT_EQ(plat::RenameFile("C:\\a", "C:\\c"), -1);
+  EXPECT_EQ(plat::RenameFile("C:\\b", "C:\\..\\b"), -1);
+  EXPECT_TRUE(plat::FileExists("C:\\b"));
+
+  EXPECT_EQ(plat::RemoveFile("C:\\b"), 0);
+  EXPECT_EQ(plat::RemoveFile("C:\\b"), -1);
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_EQ(plat::RemoveFile("C:\\dir"), -1);
+  EXPECT_TRUE(fs::is_directory(world.driveC() + "/dir"));
+}
+
+TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
+  TempWorld world;
+  std::string dir = world.driveC() + "/Program Files/Arkvale";
+  fs::create_directories(dir);
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\Program Files\\Arkvale\\config_file", "one\n", 0600));
+  EXPECT_EQ(ModeOf(dir + "/config_file"), 0600u);
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\Program Files\\Arkvale\\config_file", "two\n2\n"));
+  EXPECT_EQ(TempWorld::ReadHostFile(dir + "/config_file"), "two\n2\n");
+  EXPECT_EQ(ModeOf(dir + "/config_file"), 0644u);
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"config_file"});
+
+  // A failed replacement keeps what was there and cleans up after itself.
+  fs::create_directory(dir + "/taken");
+  TempWorld::WriteHostFile(dir + "/taken/keep", "k");
+  EXPECT_FALSE(plat::WriteFileAtomically("C:\\Program Files\\Arkvale\\taken", "x"));
+  EXPECT_EQ(TempWorld::ReadHostFile(dir + "/taken/keep"), "k");
+  EXPECT_EQ(Names(dir), (std::vector<std::string>{"config_file", "taken"}));
+  EXPECT_FALSE(plat::WriteFileAtomically("C:\\nodir\\file", "x"));
+  EXPECT_FALSE(plat::WriteFileAtomically("C:\\..\\file", "x"));
+}
+
+TEST(Files, CopyIsByteForByte) {
+  TempWorld world;
+  std::string content;
+  for (int i = 0; i < 200000; ++i) content.push_back(static_cast<char>(i * 7));
+  TempWorld::WriteHostFile(world.driveC() + "/src", content);
+  ASSERT_TRUE(plat::CopyFileAtomically("C:\\src", "C:\\dst", 0600));
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/dst"), content);
+  EXPECT_EQ(ModeOf(world.driveC() + "/dst"), 0600u);
+  EXPECT_FALSE(plat::CopyFileAtomically("C:\\none", "C:\\dst"));
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/dst"), content);
+}
+
+}  // namespace
