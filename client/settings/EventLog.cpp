@@ -56,7 +56,11 @@ std::string EventLog::FormatLine(std::time_t when, int level, const std::string&
   line += '\t';
   line += std::to_string(level);
   line += '\t';
-  line += message.c_str();  // "%s" stops at a NUL
+  // "%s" stops at a NUL. A tab or a line break (a host file name may hold one) would split the
+  // entry for its readers, so it becomes a blank.
+  for (const char* c = message.c_str(); *c != '\0'; ++c) {
+    line += *c == '\t' || *c == '\n' ? ' ' : *c;
+  }
   line += '\t';
   line += std::to_string(sortKey);
   line += '\n';

@@ -58,7 +58,7 @@ class EventLog {
   static std::string FileNameFor(std::time_t when);
   // Local time as "%a %d/%m/%y  %H:%M:%S" with English weekday names.
   static std::string TimeText(std::time_t when);
-  // The line of one entry, newline included.
+  // The line of one entry, newline included; tabs and line breaks in the message become blanks.
   static std::string FormatLine(std::time_t when, int level, const std::string& message,
                                 int32_t orderBonus);
 

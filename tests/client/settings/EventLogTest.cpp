@@ -61,6 +61,9 @@ TEST_F(EventLogTest, LineFormatAndSortKeyWrapAround) {
             "Tue 30/03/04  15:07:20\t0\tx\t1080659241\n");
   EXPECT_EQ(EventLog::FormatLine(kTue30Mar2004, 0, "x", -1),
             "Tue 30/03/04  15:07:20\t0\tx\t1080659239\n");
+  // An entry stays one line of four fields whatever the message holds.
+  EXPECT_EQ(EventLog::FormatLine(kTue30Mar2004, 2, "Z:\\odd\tname\n.txt", 0),
+            "Tue 30/03/04  15:07:20\t2\tZ:\\odd name .txt\t1080659240\n");
   // The key is 32 bits unsigned: the second before 1970 and the second after 2106 wrap.
   EXPECT_EQ(Split(EventLog::FormatLine(0, 2, "m", -1), '\t')[3], "4294967295\n");
   EXPECT_EQ(Split(EventLog::FormatLine(std::time_t{4294967296}, 2, "m", 5), '\t')[3], "5\n");
