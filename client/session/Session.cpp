@@ -75,7 +75,7 @@ void CSession::Connect() {
     return;
   }
   sessionSocket = socket;
-  if (plat::SocketConnect(socket, *address, kServerPort) != 0) {
+  if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
     Show("Error on connect", Icon::Error, Owner::MainWindow);
     EndSession(socket);

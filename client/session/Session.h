@@ -63,6 +63,8 @@ class CSession {
   std::atomic<int> sessionSocket{-1};
   // Set by a keep-alive that got its answer, cleared when a loss is logged.
   std::atomic<bool> connectionAlive{false};
+  // The service listens on kServerPort; tests point the session at a server of their own.
+  uint16_t serverPort = kServerPort;
 
   // A lock handle, or -1 when the lock is busy (silently) or cannot be taken (reported).
   // One attempt per call.

@@ -63,7 +63,7 @@ int CSession::ConnectAutomatically() {
   int socket = plat::SocketCreate();
   if (socket < 0) return 1;
   sessionSocket = socket;
-  if (plat::SocketConnect(socket, *address, kServerPort) != 0) {
+  if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
     EndSession(socket);
     return 1;
