@@ -6,13 +6,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "client/session/Session.h"
-#include "client/session/SessionView.h"
 #include "client/settings/EventLog.h"
 #include "client/shell/ArkvaleDoc.h"
 #include "client/transfer/BackupProgress.h"
@@ -22,6 +20,7 @@
 #include "platform/Paths.h"
 #include "platform/Sockets.h"
 #include "tests/support/RecordingPrompt.h"
+#include "tests/support/RecordingSessionView.h"
 #include "tests/support/TempWorld.h"
 
 namespace arkvale::test {
@@ -30,27 +29,6 @@ struct LogLine {
   int level;
   std::string message;
   unsigned long sortKey;
-};
-
-class FakeMainWindow : public SessionView {
- public:
-  void ShowConnectionButton(ConnectionButton) override {}
-  void ShowQuota(const std::string& used, const std::string& limit,
-                 const std::string& percent) override {
-    std::lock_guard lock(mutex_);
-    quota_ = used + "|" + limit + "|" + percent;
-  }
-  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::string quota() const {
-    std::lock_guard lock(mutex_);
-    return quota_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::string quota_;
 };
 
 // The Backup dialog's counters and bars as a run leaves them, with the highest bar positions seen.
@@ -146,7 +124,7 @@ class BackupFixture : public ::testing::Test {
 
   TempWorld world;
   RecordingPrompt prompt;
-  FakeMainWindow mainWindow;
+  RecordingSessionView mainWindow;
   FakeBackupDialog dialog;
   std::unique_ptr<CArkvaleDoc> doc;
   std::unique_ptr<CSession> session;

@@ -48,7 +48,10 @@ TEST_F(BackupRunScriptedTest, EmptySelectionSendsZeroAndReportsSuccess) {
   EXPECT_EQ(boxes[0].icon, Icon::Information);
   EXPECT_EQ(boxes[0].caption, kCaption);
   EXPECT_EQ(boxes[0].owner, Owner::None);
-  EXPECT_EQ(mainWindow.quota(), "    1.00 MB |    4.00 MB |25");
+  auto quotas = mainWindow.quotas();
+  ASSERT_EQ(quotas.size(), 1u);
+  EXPECT_EQ(quotas[0].used, "    1.00 MB ");
+  EXPECT_EQ(quotas[0].percent, "25");
   EXPECT_TRUE(dialog.stopDisabled);
   ExpectRunOver();
 }

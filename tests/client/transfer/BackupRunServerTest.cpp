@@ -56,7 +56,7 @@ TEST_F(BackupRunServerTest, EmptySelectionRefreshesTheQuotaAndSucceeds) {
   EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 0);
   EXPECT_EQ(prompt.texts(),
             std::vector<std::string>{"All files in session transferred succesfully"});
-  EXPECT_FALSE(mainWindow.quota().empty());
+  EXPECT_EQ(mainWindow.quotas().size(), 1u);
   EXPECT_FALSE(backupInProgress);
 }
 
