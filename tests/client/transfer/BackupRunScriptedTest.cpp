@@ -288,7 +288,13 @@ TEST_F(BackupRunScriptedTest, AutomaticRunThatCannotStartAsksForARetry) {
   EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
   EXPECT_TRUE(prompt.boxes().empty());
 
+  // Without a session the run connects by itself; without a configuration that fails.
   plat::RemoveFile("C:\\my_lock_file");
+  WriteFile(lastBackup, "1700000000");
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 1);
+  EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
+  EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
+
   WriteFile(lastBackup, "1700000000");
   session->sessionSocket = plat::SocketCreate();
   EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\absent.bak"), 1);
