@@ -88,6 +88,8 @@ class CBackupRun {
       ResetLastBackup(installDirectory_);
       return 1;
     }
+    // A damaged set still backs up what could be read, but the shortfall is not silent.
+    if (set->error != BackupSetError::None) doc_.Log(kLogWarning, BackupSetErrorText(set->error));
     sendList_ = BuildSendList(*set);
     socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");

@@ -277,6 +277,22 @@ TEST_F(BackupRunScriptedTest, AutomaticRunOffersEveryFileOfTheSetOnce) {
   EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
 }
 
+TEST_F(BackupRunScriptedTest, AutomaticRunOfADamagedSetSaysSo) {
+  WriteFile("C:\\data\\a.txt", "");
+  WriteFile("C:\\set.bak", "1\nC:\\data\n");
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY_FILES").Expect("1").Send("SEND_ME_FILE_INFO");
+  server.Expect(InfoOf("C:\\data\\a.txt")).Send("NO").Expect("SEND_QUOTA_DATA").Send("1:2");
+  server.Start();
+  ConnectTo(server.port());
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
+  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  auto log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front().message, "Error reading number of files");
+  EXPECT_EQ(log.front().level, 1);
+}
+
 TEST_F(BackupRunScriptedTest, AutomaticRunThatCannotStartAsksForARetry) {
   const std::string lastBackup = std::string(kInstallDirectory) + kLastBackupName;
   WriteFile(lastBackup, "1700000000");
