@@ -47,20 +47,20 @@ std::string FindOnPath(const std::string& program) {
   return "";
 }
 
-bool InstallPrograms(const std::string& binaryDir, std::string& error) {
-  std::vector<std::string> installed;
-  return InstallPrograms(binaryDir, installed, error);
-}
+namespace {
 
-bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
-                     std::string& error) {
-  error.clear();
+std::optional<std::string> MakeInstallDirectory(std::string& error) {
   EnsureDriveTable();
   std::optional<std::string> installDir = ToHostPath(kInstallDirectory);
   if (!installDir || !host::MakeDirectories(*installDir)) {
     error = std::string("cannot create ") + kInstallDirectory;
-    return false;
+    return std::nullopt;
   }
+  return installDir;
+}
+
+bool LinkTools(const std::string& installDir, std::vector<std::string>& installed,
+               std::string& error) {
   bool ok = true;
   for (const char* tool : {"gzip", "ccrypt"}) {
     std::string windowsName = std::string(kInstallDirectory) + "\\" + tool + ".exe";
@@ -69,13 +69,30 @@ bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& ins
       AddError(error, std::string(tool) + " not found on PATH");
       ok = false;
     } else if (!host::ReplaceSymlink(hostProgram,
-                                     host::Join(*installDir, std::string(tool) + ".exe"))) {
+                                     host::Join(installDir, std::string(tool) + ".exe"))) {
       AddError(error, "cannot link " + windowsName + ": " + std::strerror(errno));
       ok = false;
     } else {
       installed.push_back(windowsName);
     }
   }
+  return ok;
+}
+
+}  // namespace
+
+bool InstallTools(std::vector<std::string>& installed, std::string& error) {
+  error.clear();
+  std::optional<std::string> installDir = MakeInstallDirectory(error);
+  return installDir && LinkTools(*installDir, installed, error);
+}
+
+bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
+                     std::string& error) {
+  error.clear();
+  std::optional<std::string> installDir = MakeInstallDirectory(error);
+  if (!installDir) return false;
+  bool ok = LinkTools(*installDir, installed, error);
   for (const char* program : {"arkvale", "setwell"}) {
     std::string built = host::Join(binaryDir, program);
     if (!IsExecutableFile(built)) continue;  // not built yet
@@ -88,6 +105,11 @@ bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& ins
     }
   }
   return ok;
+}
+
+bool InstallPrograms(const std::string& binaryDir, std::string& error) {
+  std::vector<std::string> installed;
+  return InstallPrograms(binaryDir, installed, error);
 }
 
 }  // namespace plat

@@ -15,6 +15,10 @@ bool InstallPrograms(const std::string& binaryDir, std::string& error);
 bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
                      std::string& error);
 
+// Only the links to gzip and ccrypt (what tests of the child tools need, without copying the
+// built programs); same result and error as above.
+bool InstallTools(std::vector<std::string>& installed, std::string& error);
+
 // First executable of that name on $PATH (host path), or "" when there is none.
 std::string FindOnPath(const std::string& program);
 

@@ -1,6 +1,7 @@
 #include "platform/Sockets.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -18,10 +19,37 @@ namespace {
 constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
 // A send that makes no progress for this long fails instead of blocking for ever.
 constexpr int kSendTimeoutSeconds = 60;
+// A server that never answers the connection request is given up after this long.
+constexpr int kConnectTimeoutMs = 20000;
 
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Waits, bounded, for a non-blocking connect to finish; 0 or -1 with errno.
+int WaitForConnect(int socket) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
+  while (true) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd pfd{socket, POLLOUT, 0};
+    int ready = ::poll(&pfd, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return -1;
+    if (ready == 0) {
+      errno = ETIMEDOUT;
+      return -1;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return -1;
+    if (error != 0) {
+      errno = error;
+      return -1;
+    }
+    return 0;
+  }
 }
 
 }  // namespace
@@ -62,21 +90,16 @@ int SocketConnect(int socket, uint32_t ipv4, uint16_t port) {
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(ipv4);
-  while (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    if (errno != EINTR) return -1;
-    // An interrupted connect goes on in the background; wait for its outcome.
-    pollfd pfd{socket, POLLOUT, 0};
-    if (::poll(&pfd, 1, -1) < 0 && errno != EINTR) return -1;
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return -1;
-    if (error != 0) {
-      errno = error;
-      return -1;
-    }
-    return 0;
+  int flags = ::fcntl(socket, F_GETFL);
+  if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) return -1;
+  int result = 0;
+  if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    result = errno == EINPROGRESS || errno == EINTR ? WaitForConnect(socket) : -1;
   }
-  return 0;
+  int saved = errno;
+  ::fcntl(socket, F_SETFL, flags);
+  errno = saved;
+  return result;
 }
 
 long SocketSend(int socket, const void* data, std::size_t length) {

@@ -81,6 +81,16 @@ TEST(Install, ProgramsNotBuiltYetAreSkipped) {
   EXPECT_FALSE(fs::exists(world.driveC() + "/Program Files/Arkvale/arkvale.exe"));
 }
 
+TEST(Install, ToolsAloneAreLinked) {
+  TempWorld world;
+  std::vector<std::string> installed;
+  std::string error;
+  ASSERT_TRUE(plat::InstallTools(installed, error)) << error;
+  EXPECT_EQ(installed, (std::vector<std::string>{"C:\\Program Files\\Arkvale\\gzip.exe",
+                                                 "C:\\Program Files\\Arkvale\\ccrypt.exe"}));
+  EXPECT_TRUE(fs::is_symlink(world.driveC() + "/Program Files/Arkvale/ccrypt.exe"));
+}
+
 TEST(Install, MissingToolIsAnError) {
   TempWorld world;
   std::string tools = world.root() + "/tools";
@@ -94,6 +104,9 @@ TEST(Install, MissingToolIsAnError) {
   EXPECT_FALSE(plat::InstallPrograms(world.root(), installed, error));
   EXPECT_NE(error.find("gzip"), std::string::npos) << error;
   EXPECT_EQ(installed, std::vector<std::string>{"C:\\Program Files\\Arkvale\\ccrypt.exe"});
+  installed.clear();
+  EXPECT_FALSE(plat::InstallTools(installed, error));
+  EXPECT_NE(error.find("gzip not found"), std::string::npos) << error;
 }
 
 TEST(Install, CommandInstallsIntoTheUsersDataDirectory) {
