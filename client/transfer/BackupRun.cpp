@@ -122,8 +122,12 @@ class CBackupRun {
   // is gone or out of step, and every further exchange would fail the same way.
   After LostConnection() {
     doc_.Log(kLogError, kLostConnection);
-    prompt_.ShowMessage(kLostConnection, kCaption, Icon::Error, Owner::None);
+    connectionLost_ = true;
     return After::EndEarly;
+  }
+
+  void ShowLostConnection() {
+    if (connectionLost_) prompt_.ShowMessage(kLostConnection, kCaption, Icon::Error, Owner::None);
   }
 
   After OfferFile(const std::string& path) {
@@ -339,11 +343,14 @@ class CBackupRun {
     return 0;
   }
 
+  // The manual run keeps the lock while its box is open, the automatic run does not.
   int EndEarly() {
     if (manual()) {
+      ShowLostConnection();
       Finish();
     } else {
       session_.ReleaseCommsLock(lock_);
+      ShowLostConnection();
     }
     return 1;
   }
@@ -368,6 +375,7 @@ class CBackupRun {
   std::vector<std::string> sendList_;
   uint32_t transferredCount_ = 0;
   uint64_t sessionBytesSent_ = 0;
+  bool connectionLost_ = false;
 };
 
 }  // namespace
