@@ -109,6 +109,7 @@ class CSession {
   SessionView& view_;
   mutable std::mutex quotaMutex_;
   QuotaTexts quota_;
+  std::mutex lookupMutex_;
   std::shared_ptr<Lookup> lookup_;
 };
 

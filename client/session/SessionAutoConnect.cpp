@@ -29,7 +29,10 @@ struct CSession::Lookup {
 void CSession::StartHostLookup(const std::string& hostName) {
   auto lookup = std::make_shared<Lookup>();
   lookup->name = hostName;
-  lookup_ = lookup;
+  {
+    std::lock_guard guard(lookupMutex_);
+    lookup_ = lookup;
+  }
   std::thread([lookup] {
     lookup->result = plat::LookupHost(lookup->name);
     lookup->lookupDone = true;
@@ -37,7 +40,11 @@ void CSession::StartHostLookup(const std::string& hostName) {
 }
 
 std::optional<uint32_t> CSession::WaitForHostLookup() {
-  std::shared_ptr<Lookup> lookup = std::move(lookup_);
+  std::shared_ptr<Lookup> lookup;
+  {
+    std::lock_guard guard(lookupMutex_);
+    lookup = std::move(lookup_);
+  }
   if (!lookup) return std::nullopt;
   for (int i = 0; i < kLookupWaits && !lookup->lookupDone; ++i) {
     std::this_thread::sleep_for(kLookupWaitStep);
