@@ -1,0 +1,73 @@
+// The whole session against the reference server: login, quota, keep-alive, disconnect.
+#include "tests/client/session/SessionFixture.h"
+#include "tests/support/ReferenceServer.h"
+
+namespace arkvale::test {
+namespace {
+
+class ReferenceSession : public SessionFixture {
+ protected:
+  void SetUp() override {
+    SessionFixture::SetUp();
+    server = std::make_unique<ReferenceServer>(world.root() + "/server");
+    ASSERT_TRUE(server->running());
+    ASSERT_EQ(server->Account({"add-user", "ann", "secret", "4000"}), 0);
+    session->serverPort = server->port();
+  }
+  void TearDown() override { server.reset(); }
+
+  std::unique_ptr<ReferenceServer> server;
+};
+
+TEST_F(ReferenceSession, ConnectQuotaKeepAliveDisconnectLogExactlyTheirEntries) {
+  view.QueueLogin("ann", "secret");
+  session->Connect();
+  ASSERT_NE(session->sessionSocket, -1);
+  ASSERT_EQ(view.quotas().size(), 1u);
+  EXPECT_EQ(view.quotas()[0].used, "    0.00 MB ");
+  EXPECT_EQ(view.quotas()[0].limit, "    4.00 MB ");
+  EXPECT_EQ(view.quotas()[0].percent, "0");
+
+  session->KeepAlive();
+  session->KeepAlive();
+  EXPECT_TRUE(session->connectionAlive);
+  EXPECT_NE(session->sessionSocket, -1);
+  session->Disconnect();
+
+  EXPECT_EQ(Log(), (std::vector<LogEntry>{Entry(0, "Connected to server"),
+                                          Entry(0, "Disconnected from backup server")}));
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{"Logged in successfully"});
+  EXPECT_EQ(view.buttons(), (std::vector<ConnectionButton>{
+                                ConnectionButton::Disconnect, ConnectionButton::Disconnect,
+                                ConnectionButton::Disconnect, ConnectionButton::Connect}));
+  EXPECT_EQ(session->sessionSocket, -1);
+  EXPECT_EQ(doc->loggedIn, 0);
+}
+
+TEST_F(ReferenceSession, WrongPasswordThreeTimesIsRefused) {
+  for (int i = 0; i < 3; ++i) view.QueueLogin("ann", "wrong");
+  session->Connect();
+  EXPECT_EQ(Log(),
+            (std::vector<LogEntry>{
+                Entry(0, "Error in user or password"), Entry(0, "Error in user or password"),
+                Entry(0, "Error in user or password"), Entry(0, "Failed to connect  to server")}));
+  EXPECT_EQ(session->sessionSocket, -1);
+  EXPECT_EQ(doc->loggedIn, 0);
+}
+
+TEST_F(ReferenceSession, AutomaticConnectionThenServerGoneIsLostOnce) {
+  EXPECT_EQ(session->ConnectAutomatically(), 0);
+  ASSERT_NE(session->sessionSocket, -1);
+  session->KeepAlive();
+  EXPECT_TRUE(session->connectionAlive);
+  server.reset();
+  session->KeepAlive();
+  session->KeepAlive();
+  EXPECT_EQ(session->sessionSocket, -1);
+  EXPECT_EQ(Log(), (std::vector<LogEntry>{Entry(0, "Automatic connection to server", -1),
+                                          Entry(2, "Lost connection to server")}));
+  EXPECT_TRUE(prompt.boxes().empty());
+}
+
+}  // namespace
+}  // namespace arkvale::test
