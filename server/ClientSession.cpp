@@ -20,7 +20,7 @@ constexpr std::size_t kMaxCredentials = 300;
 constexpr std::size_t kMaxMessage = 4096;
 // Longest path kept, so that every listing line fits the client's 1000-byte line buffer.
 constexpr std::size_t kMaxPath = 900;
-constexpr std::size_t kMaxCountDigits = 10;
+constexpr std::size_t kMaxCountDigits = 12;
 constexpr std::size_t kMaxSizeDigits = 20;
 constexpr int kMaxLogins = 3;
 

@@ -76,20 +76,25 @@ ReferenceServer::ReferenceServer(const std::string& dataDirectory,
 }
 
 ReferenceServer::~ReferenceServer() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i) {
-      ended = waitpid(pid_, &status, WNOHANG) == pid_;
-      if (!ended) usleep(50000);
-    }
-    if (!ended) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
-  }
+  Stop();
   if (outputFd_ >= 0) close(outputFd_);
+}
+
+int ReferenceServer::Stop() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 100 && !ended; ++i) {
+    ended = waitpid(pid_, &status, WNOHANG) == pid_;
+    if (!ended) usleep(50000);
+  }
+  if (!ended) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+  }
+  pid_ = -1;
+  return status;
 }
 
 int ReferenceServer::Account(const std::vector<std::string>& words) const {

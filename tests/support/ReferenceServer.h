@@ -22,6 +22,10 @@ class ReferenceServer {
   uint16_t port() const { return port_; }
   const std::string& dataDirectory() const { return dataDirectory_; }
 
+  // SIGTERM and wait (bounded, then SIGKILL); the status waitpid reported, or -1 when the
+  // server was not running. The destructor does the same.
+  int Stop();
+
   // Runs an account command of the program on the same data directory (add-user, set-quota,
   // ...); its exit code, or -1 when it could not run.
   int Account(const std::vector<std::string>& words) const;

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/server/Dialogues.h"
+#include "tests/server/RawClient.h"
+#include "tests/server/ServerHarness.h"
+
+namespace arkvale::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(HostileInputTest, OversizedMessagesCloseTheConnection) {
+  ServerHarness server;
+  {
+    RawClient client(server.port());
+    client.Send(std::string(301, 'c'));  // credentials are at most 300 bytes
+    EXPECT_TRUE(client.ClosedByServer());
+  }
+  {
+    auto client = LoggedInClient(server.port());
+    EXPECT_EQ(client->Ask("RESTORE"), "OK");
+    EXPECT_EQ(client->Ask("1"), "OK");
+    client->Send("C:\\" + std::string(10000, 'p'));
+    EXPECT_TRUE(client->ClosedByServer());
+  }
+  {
+    auto client = LoggedInClient(server.port());
+    EXPECT_EQ(client->Ask("DELETE"), "HOW_MANY_FILES");
+    client->Send(std::string(40, '9'));
+    EXPECT_TRUE(client->ClosedByServer());
+  }
+  // The server itself is unharmed.
+  EXPECT_EQ(LoggedInClient(server.port())->Ask("PING"), "GOT_YOUR_PING");
+}
+
+TEST(HostileInputTest, MalformedCountsAreRefusedAndTheSessionGoesOn) {
+  ServerHarness server;
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("many"), "BAD_COUNT");
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("-3"), "BAD_COUNT");
+  EXPECT_EQ(client->Ask("RESTORE"), "OK");
+  EXPECT_NE(client->Ask("x1"), "OK");
+  EXPECT_EQ(client->Ask("DELETE"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("99999999999"), "BAD_COUNT");  // beyond a 32-bit count
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
+}
+
+TEST(HostileInputTest, MalformedFileDescriptionsAndSizesAreRefusedInStep) {
+  ServerHarness server;
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("7"), "SEND_ME_FILE_INFO");
+  for (std::string info :
+       {std::string("no marks at all"), std::string("C:\\a.txt?ten?5"),
+        std::string("C:\\a.txt?10?"), std::string("?10?5"), std::string("C:\\a\tb?10?5"),
+        std::string("C:\\a\nb?10?5"), "C:\\" + std::string(1000, 'l') + "?10?5"}) {
+    std::string reply = client->Ask(info);
+    EXPECT_NE(reply, "SEND_FILE") << info;
+    EXPECT_FALSE(reply.empty()) << info;
+    if (info.size() < 100) {
+      EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO") << info;
+    }
+  }
+  EXPECT_TRUE(client->Silent(300));  // that was the seventh file
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("3"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\a.txt", 10, 5)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("lots"), "BAD_SIZE");
+  EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\a.txt", 10, 5)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("-1"), "BAD_SIZE");
+  EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\a.txt", 10, 5)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("2"), "BEGIN_TO_SEND_THE_FILE");
+  EXPECT_EQ(client->Ask("ok"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(Listing(*client), "C:\\a.txt\t2\t10\t5\n");
+}
+
+TEST(HostileInputTest, PathsAreKeysNeverFileNames) {
+  ServerHarness server;
+  auto client = LoggedInClient(server.port());
+  std::string sneaky = "C:\\..\\..\\..\\..\\..\\..\\tmp\\arkvale-escape";
+  EXPECT_EQ(BackupOne(*client, sneaky, 6, 1, "escape"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(BackupOne(*client, "../../outside", 6, 1, "escape"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_FALSE(fs::exists("/tmp/arkvale-escape"));
+  // The data directory holds the catalog and objects named by generated ids only.
+  for (const auto& entry : fs::directory_iterator(server.dataDirectory())) {
+    std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "objects" || name.starts_with("catalog.sqlite")) << name;
+  }
+  for (const std::string& name : server.ObjectFiles()) {
+    EXPECT_EQ(name.size(), 32u);
+    EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), std::string::npos) << name;
+  }
+  EXPECT_EQ(RestoreOne(*client, sneaky), "escape");
+}
+
+TEST(HostileInputTest, GarbageCommandsGetOneRefusalEach) {
+  ServerHarness server;
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask(std::string(200000, '#')), "UNKNOWN_COMMAND");
+  EXPECT_TRUE(client->Silent(300));
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
+}
+
+}  // namespace
+}  // namespace arkvale::test

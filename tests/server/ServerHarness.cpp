@@ -1,0 +1,44 @@
+#include "tests/server/ServerHarness.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace arkvale::test {
+
+namespace fs = std::filesystem;
+
+ServerHarness::ServerHarness(server::SessionSettings settings) {
+  std::string pattern = (fs::temp_directory_path() / "arkvale-server-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+  root_ = pattern;
+  data_ = root_ + "/data";
+  server::ServerConfig config;
+  config.dataDirectory = data_;
+  config.port = 0;
+  config.session = settings;
+  server_ = std::make_unique<server::Server>(config);
+  server_->catalog().AddUser("ann", "secret", 100);
+  port_ = server_->Listen();
+  thread_ = std::thread([this] { server_->Run(); });
+}
+
+ServerHarness::~ServerHarness() {
+  server_->Stop();
+  thread_.join();
+  server_.reset();
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+std::vector<std::string> ServerHarness::ObjectFiles() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(server::ObjectsPathIn(data_)))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace arkvale::test

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/server/Dialogues.h"
+#include "tests/server/RawClient.h"
+#include "tests/support/ReferenceServer.h"
+
+namespace arkvale::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ServerProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "arkvale-program-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    root_ = pattern;
+    data_ = root_ + "/data";
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  std::string root_;
+  std::string data_;
+};
+
+TEST_F(ServerProgramTest, AccountCommandsWorkBesideARunningServer) {
+  ReferenceServer server(data_);
+  ASSERT_TRUE(server.running());
+  EXPECT_EQ(server.Account({"add-user", "ann", "secret", "1000"}), 0);
+  EXPECT_EQ(server.Account({"add-user", "ann", "other", "5"}), 3);
+  EXPECT_EQ(server.Account({"add-user", "ann", "other", "5", "--exist-ok"}), 0);
+  EXPECT_EQ(server.Account({"set-quota", "ann", "2000"}), 0);
+  EXPECT_EQ(server.Account({"set-quota", "bob", "2000"}), 4);
+  EXPECT_EQ(server.Account({"set-quota", "ann", "lots"}), 2);
+  EXPECT_EQ(server.Account({"add-user", "a,b", "secret", "1"}), 2);
+  EXPECT_EQ(server.Account({"add-user", "ann"}), 2);
+  EXPECT_EQ(server.Account({"frobnicate"}), 2);
+  EXPECT_EQ(server.Account({"--help"}), 0);
+  EXPECT_EQ(server.Account({"--port", "99999"}), 2);
+
+  RawClient client(server.port());
+  EXPECT_EQ(client.Login("ann", "secret"), "OK");  // --exist-ok left the password alone
+  EXPECT_EQ(client.Ask("SEND_QUOTA_DATA"), "0:2000");
+}
+
+TEST_F(ServerProgramTest, DataSurvivesARestartAndSigtermStopsCleanly) {
+  {
+    ReferenceServer server(data_);
+    ASSERT_EQ(server.Account({"add-user", "ann", "secret", "1000"}), 0);
+    auto client = LoggedInClient(server.port());
+    EXPECT_EQ(BackupOne(*client, "C:\\keep.txt", 4, 42, std::string(2048, 'k')),
+              "FILE_TRANSFER_SUCCESS");
+    int status = server.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  ReferenceServer server(data_);
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("SEND_QUOTA_DATA"), "2:1000");
+  EXPECT_EQ(Listing(*client), "C:\\keep.txt\t2048\t4\t42\n");
+  EXPECT_EQ(RestoreOne(*client, "C:\\keep.txt"), std::string(2048, 'k'));
+}
+
+TEST_F(ServerProgramTest, StopInTheMiddleOfAnUploadLeavesNoPartialData) {
+  ReferenceServer server(data_);
+  ASSERT_EQ(server.Account({"add-user", "ann", "secret", "1000"}), 0);
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("1"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\big", 9, 9)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("100000"), "BEGIN_TO_SEND_THE_FILE");
+  client->Send(std::string(5000, 'x'));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  int status = server.Stop();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(client->ClosedByServer());
+  EXPECT_TRUE(fs::is_empty(data_ + "/objects"));
+}
+
+TEST_F(ServerProgramTest, LeftoversOfACrashAreSweptAtStart) {
+  fs::create_directories(data_ + "/objects");
+  std::string orphan = data_ + "/objects/0123456789abcdef0123456789abcdef";
+  std::ofstream(orphan) << "unreferenced";
+  std::ofstream(orphan + ".part") << "interrupted";
+  ReferenceServer server(data_);
+  ASSERT_TRUE(server.running());
+  EXPECT_TRUE(fs::is_empty(data_ + "/objects"));
+}
+
+}  // namespace
+}  // namespace arkvale::test
