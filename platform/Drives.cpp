@@ -42,7 +42,7 @@ bool PathExists(const std::string& hostPath) {
   return ::lstat(hostPath.c_str(), &st) == 0;
 }
 
-// The table's entry for a letter: "c:" as Wine writes it, "C:" accepted too.
+// The table's entry for a letter: "c:" as the default table names it, "C:" accepted too.
 std::optional<std::string> EntryPath(char letter) {
   if (!std::isalpha(static_cast<unsigned char>(letter))) return std::nullopt;
   std::string dir = DosDevicesDir();
