@@ -50,6 +50,7 @@ class ScriptedServer {
   };
 
   void Run();
+  bool WaitInput(int fd, int timeoutMs);
   bool ReadExactly(int fd, std::size_t count, std::string& out, int timeoutMs);
   void RecordFailure(const std::string& text);
   void Append(const char* data, std::size_t length);
