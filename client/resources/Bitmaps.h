@@ -1,0 +1,20 @@
+#pragma once
+// The pictures of the main program, drawn at run time: the button bar's bitmaps (a picture on a
+// pure mask colour that the button makes transparent) and icon 128.
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+
+namespace arkvale {
+
+inline const QColor kMaskBlue(0, 0, 255);
+inline const QColor kMaskGreen(0, 255, 0);
+
+// Bitmap 139, 175, 172, 146, 166, 150, 142, 177, 154, 160 or 163, drawn on maskColour; a null
+// image for any other id.
+QImage ButtonBitmap(int bitmapId, QColor maskColour);
+
+// Icon 128: the window's and the notification area's icon.
+QIcon ApplicationIcon();
+
+}  // namespace arkvale

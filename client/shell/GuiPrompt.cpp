@@ -1,0 +1,69 @@
+#include "client/shell/GuiPrompt.h"
+
+#include <QMessageBox>
+#include <QThread>
+
+namespace arkvale {
+namespace {
+
+QMessageBox::Icon ToBoxIcon(Icon icon) {
+  switch (icon) {
+    case Icon::Information:
+      return QMessageBox::Information;
+    case Icon::Warning:
+      return QMessageBox::Warning;
+    case Icon::Error:
+      return QMessageBox::Critical;
+    case Icon::Question:
+      return QMessageBox::Question;
+    case Icon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+CGuiPrompt::CGuiPrompt(QObject* parent) : QObject(parent) {}
+
+void CGuiPrompt::SetOwner(Owner owner, QWidget* window) {
+  std::lock_guard lock(mutex_);
+  owners_[owner] = window;
+}
+
+QWidget* CGuiPrompt::OwnerWindow(Owner owner) {
+  std::lock_guard lock(mutex_);
+  auto it = owners_.find(owner);
+  return it == owners_.end() ? nullptr : it->second.data();
+}
+
+void CGuiPrompt::ShowMessage(const std::string& text, const std::string& caption, Icon icon,
+                             Owner owner) {
+  RunBox(text, caption, icon, owner, false);
+}
+
+bool CGuiPrompt::AskYesNo(const std::string& text, const std::string& caption, Icon icon,
+                          Owner owner) {
+  return RunBox(text, caption, icon, owner, true);
+}
+
+bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Icon icon, Owner owner,
+                        bool question) {
+  if (QThread::currentThread() != thread()) {
+    bool answer = false;
+    QMetaObject::invokeMethod(
+        this, [&] { answer = RunBox(text, caption, icon, owner, question); },
+        Qt::BlockingQueuedConnection);
+    return answer;
+  }
+  // A box of a worker thread has no owner; one of a window whose owner has gone shows alone.
+  QWidget* parent = owner == Owner::None ? nullptr : OwnerWindow(owner);
+  const std::string title = caption.empty() ? kApplicationTitle : caption;
+  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  box.setObjectName(QStringLiteral("messageBox"));
+  if (parent == nullptr) box.setWindowModality(Qt::ApplicationModal);
+  return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace arkvale

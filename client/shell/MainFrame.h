@@ -1,0 +1,96 @@
+#pragma once
+// The main window: the button bar, the status bar with the quota panes, the splitter with the
+// drive tree beside the file list, menu 128 and its commands, the three timers and the
+// notification icon. It owns the session and shows what the session reports.
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "client/session/Session.h"
+#include "client/session/SessionView.h"
+#include "client/settings/ConfigFile.h"
+
+class QAction;
+class QSplitter;
+class QSystemTrayIcon;
+
+namespace arkvale {
+
+class CArkvaleDoc;
+class CButtonBar;
+class CStatusBar;
+
+// Timer periods of the main window.
+inline constexpr int kKeepAlivePeriodMs = 5000;
+inline constexpr int kStartupConnectionDelayMs = 4000;
+inline constexpr int kScheduleCheckPeriodMs = 300000;
+inline constexpr int kDriveTreeWidth = 192;
+
+class CMainFrame : public QMainWindow, public SessionView {
+  Q_OBJECT
+ public:
+  // Construction: stale lock files removed, the wizard run when there is no configuration, the
+  // copy of the settings read; then the window is created.
+  explicit CMainFrame(CArkvaleDoc& doc, QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  CArkvaleDoc& document() const { return doc_; }
+  CSession& session() const { return *session_; }
+  CStatusBar* statusPanes() const { return statusBar_; }
+  CButtonBar* buttonBar() const { return buttonBar_; }
+  QSplitter* splitter() const { return splitter_; }
+  QAction* action(int commandId) const;
+  bool configurationPresent() const { return configurationPresent_; }
+  // The settings as read at construction (user, password, key, server name).
+  const ConfigSettings& settingsCopy() const { return settingsCopy_; }
+  bool trayIconShown() const;
+
+  // Runs a command of menu 128 or of the button bar.
+  void OnCommand(int commandId);
+  // The handler of timer 1, 2 or 3.
+  void OnTimer(int timerId);
+
+  // SessionView. Calls from worker threads are carried to the user-interface thread.
+  void ShowConnectionButton(ConnectionButton button) override;
+  void ShowQuota(const std::string& used, const std::string& limit,
+                 const std::string& percent) override;
+  std::optional<LoginCredentials> RunLoginDialog(const std::string& user,
+                                                 const std::string& password) override;
+
+ protected:
+  void timerEvent(QTimerEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ReadConfiguration();
+  void CreateMenu();
+  void StartTimers();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  void RestoreFromTray();
+  // The end of the window: the session is closed and the notification icon removed.
+  void WindowGone();
+
+  void OnRunWizard();
+  void OnAbout();
+
+  CArkvaleDoc& doc_;
+  std::unique_ptr<CSession> session_;
+  ConfigSettings settingsCopy_;
+  bool configurationPresent_ = false;
+
+  CButtonBar* buttonBar_ = nullptr;
+  CStatusBar* statusBar_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  std::map<int, QAction*> actions_;
+  // Qt's ids of timers 1, 2 and 3; 0 for a timer that is not running.
+  std::array<int, 4> timerIds_{};
+  QSystemTrayIcon* trayIcon_ = nullptr;
+  bool windowClosed_ = false;
+};
+
+}  // namespace arkvale

@@ -1,0 +1,31 @@
+#pragma once
+// Single instance: a lock that lives exactly as long as the process holding it (a crashed first
+// instance never blocks the next start), and the place of the local socket through which a
+// second start asks the first to come to the front. Both are named and live under the data root.
+#include <string>
+
+namespace plat {
+
+class InstanceLock {
+ public:
+  enum class Result { Acquired, HeldElsewhere, Unavailable };
+
+  InstanceLock() = default;
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+
+  // Takes the lock without waiting. HeldElsewhere when another holder has it; Unavailable when
+  // the lock file cannot be made. Acquired again when this object holds it already.
+  Result TryAcquire(const std::string& name);
+  bool held() const { return fd_ >= 0; }
+  void Release();
+
+ private:
+  int fd_ = -1;
+};
+
+// Host path of the local socket of that name.
+std::string InstanceSocketPath(const std::string& name);
+
+}  // namespace plat

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <atomic>
+#include <thread>
+
+#include "client/shell/GuiPrompt.h"
+#include "tests/support/GuiTest.h"
+
+namespace arkvale {
+namespace {
+
+class GuiPromptTest : public ::testing::Test {
+ protected:
+  QApplication& app = test::GuiApplication();
+  CGuiPrompt prompt;
+  test::BoxAnswerer answerer;
+};
+
+TEST_F(GuiPromptTest, AWorkerWaitsForTheAnswerOnTheInterfaceThread) {
+  std::atomic<bool> done{false};
+  bool answer = true;
+  answerer.QueueAnswer(QMessageBox::No);
+  std::thread worker([&] {
+    answer = prompt.AskYesNo("Overwrite?", "Arkvale", Icon::Question, Owner::None);
+    prompt.ShowMessage("File transfer failed check your quota", "Arkvale", Icon::Error,
+                       Owner::None);
+    done = true;
+  });
+  ASSERT_TRUE(test::WaitFor([&] { return done.load(); }, 10000));
+  worker.join();
+  EXPECT_FALSE(answer);
+  ASSERT_EQ(answerer.seen().size(), 2u);
+  EXPECT_EQ(answerer.seen()[0].text, "Overwrite?");
+  EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Question);
+  EXPECT_EQ(answerer.seen()[1].title, "Arkvale");
+  EXPECT_EQ(answerer.seen()[1].icon, QMessageBox::Critical);
+  // Boxes of worker threads have no owner.
+  EXPECT_FALSE(answerer.seen()[1].owned);
+}
+
+TEST_F(GuiPromptTest, BoxesOfAWindowAreOwnedByItUntilItGoes) {
+  auto* window = new QWidget;
+  window->show();
+  prompt.SetOwner(Owner::BackupDialog, window);
+  EXPECT_TRUE(prompt.AskYesNo("Sure?", "arkvale", Icon::Warning, Owner::BackupDialog));
+  prompt.ShowMessage("Please connect", "arkvale", Icon::None, Owner::MainWindow);
+  delete window;
+  prompt.ShowMessage("Backup operation still in progress", "arkvale", Icon::Information,
+                     Owner::BackupDialog);
+  ASSERT_EQ(answerer.seen().size(), 3u);
+  EXPECT_TRUE(answerer.seen()[0].owned);
+  EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
+  EXPECT_FALSE(answerer.seen()[1].owned);  // no main window registered
+  EXPECT_EQ(answerer.seen()[1].icon, QMessageBox::NoIcon);
+  EXPECT_FALSE(answerer.seen()[2].owned);
+}
+
+TEST_F(GuiPromptTest, ABoxWithoutCaptionShowsTheApplicationTitle) {
+  prompt.ShowMessage("Error", "", Icon::None, Owner::None);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].title, "arkvale");
+}
+
+}  // namespace
+}  // namespace arkvale

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <filesystem>
+
+#include "client/shell/ArkvaleApp.h"
+#include "client/shell/InstanceChecker.h"
+#include "client/shell/MainFrame.h"
+#include "platform/Drives.h"
+#include "tests/client/shell/ShellWorld.h"
+
+namespace arkvale {
+namespace {
+
+TEST(InstanceCheckerTest, ASecondStartRaisesTheFirstWindowAndEnds) {
+  test::ShellWorld w;
+  CInstanceChecker first;
+  ASSERT_FALSE(first.PreviousInstanceRunning());
+  QWidget window;
+  window.show();
+  window.showMinimized();
+  ASSERT_TRUE(first.TrackFirstInstance(&window));
+  ASSERT_TRUE(window.isMinimized());
+
+  CArkvaleApp second(w.prompt);
+  EXPECT_FALSE(second.InitInstance());
+  EXPECT_EQ(second.mainFrame(), nullptr);
+  ASSERT_EQ(w.prompt.texts(),
+            std::vector<std::string>{"Previous version detected, will now restore it"});
+  EXPECT_EQ(w.prompt.boxes()[0].caption, "arkvale");
+  EXPECT_EQ(w.prompt.boxes()[0].icon, Icon::None);
+  EXPECT_TRUE(test::WaitFor([&] { return !window.isMinimized() && window.isVisible(); }));
+}
+
+TEST(InstanceCheckerTest, AHiddenFirstWindowIsShownAgain) {
+  test::ShellWorld w;
+  CInstanceChecker first;
+  ASSERT_FALSE(first.PreviousInstanceRunning());
+  QWidget window;
+  ASSERT_TRUE(first.TrackFirstInstance(&window));
+  CInstanceChecker second;
+  ASSERT_TRUE(second.PreviousInstanceRunning());
+  second.ActivatePreviousInstance();
+  EXPECT_TRUE(test::WaitFor([&] { return window.isVisible(); }));
+}
+
+TEST(InstanceCheckerTest, TheLockDiesWithItsProcess) {
+  test::ShellWorld w;
+  // Another process holds the instance lock, then dies without cleaning up.
+  const QString lockFile = QString::fromStdString(plat::DataRoot()) + "/" + kInstanceName + ".lock";
+  QProcess holder;
+  holder.start("flock", {"--exclusive", "--close", lockFile, "sleep", "30"});
+  ASSERT_TRUE(holder.waitForStarted());
+  CInstanceChecker checker;
+  ASSERT_TRUE(test::WaitFor([&] { return CInstanceChecker().PreviousInstanceRunning(); }));
+  holder.kill();
+  holder.waitForFinished();
+  EXPECT_FALSE(checker.PreviousInstanceRunning());
+  // This one holds it now, and asks no more.
+  EXPECT_FALSE(checker.PreviousInstanceRunning());
+  EXPECT_TRUE(CInstanceChecker().PreviousInstanceRunning());
+}
+
+TEST(InstanceCheckerTest, TheFirstStartShowsTheWindowAndTracksIt) {
+  test::ShellWorld w;
+  {
+    CArkvaleApp app(w.prompt);
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(app.mainFrame(), nullptr);
+    EXPECT_TRUE(app.mainFrame()->isVisible());
+    EXPECT_FALSE(app.mainFrame()->isMinimized());
+    EXPECT_TRUE(CInstanceChecker().PreviousInstanceRunning());
+  }
+  // With run_minimized the window starts minimized.
+  test::TempWorld::WriteHostFile(w.installHostDir() + "/run_minimized", "");
+  CArkvaleApp app(w.prompt);
+  ASSERT_TRUE(app.InitInstance());
+  EXPECT_TRUE(app.mainFrame()->isMinimized());
+}
+
+}  // namespace
+}  // namespace arkvale
