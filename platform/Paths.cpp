@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -159,6 +160,46 @@ int MakeDirectory(const std::string& windowsPath) {
     return -1;
   }
   return ::mkdir(host->c_str(), 0777) == 0 ? 0 : -1;
+}
+
+std::optional<std::string> FromHostPath(const std::string& hostPath) {
+  namespace fs = std::filesystem;
+  if (hostPath.empty() || hostPath[0] != '/') return std::nullopt;
+  auto tidy = [](const std::string& path) {
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(path, ec);
+    return ec ? fs::path(path).lexically_normal() : canonical;
+  };
+  const fs::path target = tidy(hostPath);
+  std::optional<WindowsPath> best;
+  std::size_t bestRootLength = 0;
+  const uint32_t drives = GetLogicalDrives();
+  for (int bit = 0; bit < 26; ++bit) {
+    if (!(drives & (uint32_t{1} << bit))) continue;
+    const char letter = static_cast<char>('A' + bit);
+    std::optional<std::string> root = DriveHostRoot(letter);
+    if (!root) continue;
+    const fs::path rootPath = tidy(*root);
+    const fs::path relative = target.lexically_relative(rootPath);
+    if (relative.empty() || *relative.begin() == "..") continue;
+    // The drive mapped closest to the file wins (C: inside the data root before Z: at "/").
+    const std::size_t rootLength = rootPath.string().size();
+    if (best && rootLength <= bestRootLength) continue;
+    WindowsPath candidate;
+    candidate.drive = letter;
+    bool representable = true;
+    for (const fs::path& word : relative) {
+      const std::string name = word.string();
+      if (name == "." || name.empty()) continue;
+      if (name.find_first_of("\\:") != std::string::npos) representable = false;
+      candidate.components.push_back(name);
+    }
+    if (!representable) continue;
+    best = candidate;
+    bestRootLength = rootLength;
+  }
+  if (!best) return std::nullopt;
+  return Format(*best);
 }
 
 void ResetCurrentDirectory() {

@@ -15,6 +15,11 @@ std::optional<std::string> ToHostPath(const std::string& windowsPath);
 // the same refusals as ToHostPath except that the drive need not be in the table.
 std::optional<std::string> FullWindowsPath(const std::string& windowsPath);
 
+// The Windows path of a host file, on the drive whose directory holds it most closely
+// ("/home/ann/set.bak" -> "Z:\home\ann\set.bak" with the default table). nullopt for a relative
+// path, a path no drive holds, or a name that a Windows drive could not hold.
+std::optional<std::string> FromHostPath(const std::string& hostPath);
+
 // Like _chdrive: drive 1 = A, 3 = C (letter code - 64). Returns 0, or -1 when out of range or
 // the drive is not in the table.
 int ChangeDrive(int drive);

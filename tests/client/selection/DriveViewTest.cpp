@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+
+#include "client/selection/DriveView.h"
+#include "tests/client/selection/ViewsFixture.h"
+#include "tests/support/FileAccessOverride.h"
+
+namespace fs = std::filesystem;
+
+namespace arkvale {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+constexpr ItemImages kFolder{9, 12};
+constexpr ItemImages kFolderPartly{10, 13};
+constexpr ItemImages kFolderWholly{11, 14};
+
+constexpr const char* kRootNotice =
+    "You have checked a root directory and it will take a while until all subdirectories are "
+    "included in the backup list.  Please be patient";
+
+class DriveViewTest : public test::ViewsFixture {
+ protected:
+  ItemImages Images(const std::string& path) { return CDriveView::ImagesOf(Item(path)); }
+  bool Ticked(const std::string& path) { return CDriveView::IsTicked(Item(path)); }
+};
+
+TEST_F(DriveViewTest, DrivesInLetterOrderWithTheFirstFixedDriveOpen) {
+  fs::create_directories(HostC("media/stick"));
+  fs::create_directories(HostC("media/disc"));
+  AddDrive('f', HostC("media/disc"), "cdrom");
+  AddDrive('e', HostC("media/stick"), "removable");
+  AddDrive('q', HostC("media/gone"), "");  // no root directory: not shown
+  MakeViews();
+
+  ASSERT_EQ(tree->topLevelItemCount(), 4);
+  Strings texts;
+  for (int i = 0; i < 4; ++i) texts.push_back(tree->topLevelItem(i)->text(0).toStdString());
+  EXPECT_EQ(texts, (Strings{"C:\\", "E:\\", "F:\\", "Z:\\"}));
+  EXPECT_EQ(Images("C:\\"), (ItemImages{0, 0}));
+  EXPECT_EQ(Images("E:\\"), (ItemImages{3, 3}));
+  EXPECT_EQ(Images("F:\\"), (ItemImages{6, 6}));
+  EXPECT_EQ(Images("Z:\\"), (ItemImages{0, 0}));
+  // Removable and CD drives are not read: one placeholder each, even though the stick has no
+  // subdirectory.
+  for (const char* drive : {"E:\\", "F:\\"}) {
+    ASSERT_EQ(Item(drive)->childCount(), 1);
+    EXPECT_EQ(Item(drive)->child(0)->text(0), "");
+  }
+  EXPECT_EQ(tree->CurrentItem(), Item("C:\\"));
+  EXPECT_TRUE(Item("C:\\")->isExpanded());
+  EXPECT_EQ(selection.currentDirectory, "C:\\");
+  EXPECT_EQ(ChildTexts("C:\\"), (Strings{"data", "empty", "media", "nofiles", "pair"}));
+  // The file list shows C:\ already.
+  ASSERT_EQ(files->Rows().RowCount(), 1);
+  EXPECT_EQ(files->Rows().Row(0).name, "rootfile.txt");
+}
+
+TEST_F(DriveViewTest, ExpandingReadsOneLevelAndCollapsingDiscardsIt) {
+  MakeViews();
+  EXPECT_EQ(Item("C:\\empty")->childCount(), 0);  // no expand button
+  EXPECT_EQ(ChildTexts("C:\\data"), (Strings{""}));
+  EXPECT_EQ(Images("C:\\data"), kFolder);
+
+  Expand("C:\\data");
+  EXPECT_EQ(ChildTexts("C:\\data"), (Strings{"sub"}));
+  EXPECT_EQ(ChildTexts("C:\\data\\sub"), (Strings{""}));
+  Expand("C:\\data\\sub");
+  EXPECT_EQ(ChildTexts("C:\\data\\sub"), (Strings{"deep"}));
+  EXPECT_EQ(tree->ItemPath(Item("C:\\data\\sub\\deep")), "C:\\data\\sub\\deep");
+
+  // The selection inside a collapsed item moves up to it.
+  Select("C:\\data\\sub\\deep");
+  EXPECT_EQ(selection.currentDirectory, "C:\\data\\sub\\deep");
+  tree->collapseItem(Item("C:\\data"));
+  EXPECT_EQ(ChildTexts("C:\\data"), (Strings{""}));
+  EXPECT_EQ(tree->CurrentItem(), Item("C:\\data"));
+  EXPECT_EQ(selection.currentDirectory, "C:\\data");
+
+  tree->collapseItem(Item("C:\\"));
+  ASSERT_EQ(Item("C:\\")->childCount(), 1);
+  EXPECT_EQ(CDriveView::ImagesOf(Item("C:\\")->child(0)), (ItemImages{9, 9}));
+  Expand("C:\\");
+  EXPECT_EQ(ChildTexts("C:\\"), (Strings{"data", "empty", "nofiles", "pair"}));
+}
+
+TEST_F(DriveViewTest, UnreadableRootKeepsItsExpandButton) {
+  fs::create_directories(HostC("media/stick/folder"));
+  AddDrive('e', HostC("media/stick"), "removable");
+  MakeViews();
+  fs::remove_all(HostC("media/stick"));  // the medium is taken out
+
+  QTreeWidgetItem* stick = Expand("E:\\");
+  EXPECT_FALSE(stick->isExpanded());
+  ASSERT_EQ(stick->childCount(), 1);
+  EXPECT_EQ(stick->child(0)->text(0), "");
+  EXPECT_EQ(CDriveView::ImagesOf(stick->child(0)), (ItemImages{9, 12}));
+
+  fs::create_directories(HostC("media/stick/folder"));  // and put back in
+  Expand("E:\\");
+  EXPECT_TRUE(stick->isExpanded());
+  EXPECT_EQ(ChildTexts("E:\\"), (Strings{"folder"}));
+}
+
+TEST_F(DriveViewTest, UnreadableDirectoryRefusesToExpand) {
+  MakeViews();
+  Expand("C:\\data");
+  fs::permissions(HostC("data/sub"), fs::perms::none);
+  {
+    test::WithoutFileAccessOverride plainAccess;
+    Expand("C:\\data\\sub");
+  }
+  fs::permissions(HostC("data/sub"), fs::perms::owner_all);
+  EXPECT_FALSE(Item("C:\\data\\sub")->isExpanded());
+  EXPECT_EQ(Item("C:\\data\\sub")->childCount(), 0);
+}
+
+TEST_F(DriveViewTest, TickingARootShowsTheNoticeFirst) {
+  MakeViews();
+  ToggleBox("C:\\data");
+  EXPECT_TRUE(prompt.texts().empty());
+  ToggleBox("C:\\");
+  ASSERT_EQ(prompt.boxes().size(), 1u);
+  EXPECT_EQ(prompt.boxes()[0].text, kRootNotice);
+  EXPECT_EQ(prompt.boxes()[0].caption, "arkvale");
+  EXPECT_EQ(prompt.boxes()[0].icon, Icon::None);
+  EXPECT_TRUE(Ticked("C:\\"));
+  EXPECT_EQ(Images("C:\\"), (ItemImages{2, 2}));
+  EXPECT_TRUE(selection.IsDirectoryChosen("C:\\"));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DriveViewTest, TickingMarksEveryExpandedItemBelowAndReexpansionShowsThem) {
+  MakeViews();
+  Expand("C:\\data");
+  Expand("C:\\data\\sub");
+  ToggleBox("C:\\data");
+
+  EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\data\\sub\\deep", "C:\\data\\sub", "C:\\data"}));
+  for (const char* path : {"C:\\data", "C:\\data\\sub", "C:\\data\\sub\\deep"}) {
+    EXPECT_TRUE(Ticked(path)) << path;
+    EXPECT_EQ(Images(path), kFolderWholly) << path;
+  }
+  EXPECT_EQ(Images("C:\\"), (ItemImages{1, 1}));  // hatched drive
+  EXPECT_FALSE(Ticked("C:\\"));
+  EXPECT_EQ(selection.currentDirectory, "C:\\data");
+  ASSERT_EQ(files->Rows().RowCount(), 2);
+  EXPECT_TRUE(files->Rows().IsTicked(0));
+  EXPECT_TRUE(files->Rows().IsTicked(1));
+
+  tree->collapseItem(Item("C:\\data"));
+  Expand("C:\\data");
+  EXPECT_TRUE(Ticked("C:\\data\\sub"));
+  EXPECT_EQ(Images("C:\\data\\sub"), kFolderWholly);
+
+  // Clearing it again leaves nothing chosen and nothing marked.
+  ToggleBox("C:\\data");
+  EXPECT_TRUE(selection.chosenDirectories.empty());
+  EXPECT_FALSE(Ticked("C:\\data"));
+  EXPECT_EQ(Images("C:\\data"), kFolder);
+  EXPECT_EQ(Images("C:\\data\\sub"), kFolder);
+  EXPECT_EQ(Images("C:\\"), (ItemImages{0, 0}));
+}
+
+TEST_F(DriveViewTest, UntickingOneFileSplitsATickedDirectory) {
+  MakeViews();
+  Expand("C:\\data");
+  ToggleBox("C:\\data");
+  files->ClickRow(Row("a.txt"));
+
+  EXPECT_FALSE(selection.IsDirectoryChosen("C:\\data"));
+  EXPECT_TRUE(selection.IsDirectoryChosen("C:\\data\\sub"));
+  EXPECT_EQ(ChosenFiles(), (Strings{"C:\\data\\b.txt"}));
+  EXPECT_FALSE(Ticked("C:\\data"));
+  EXPECT_EQ(Images("C:\\data"), kFolderPartly);
+  EXPECT_EQ(Images("C:\\"), (ItemImages{1, 1}));
+  EXPECT_FALSE(files->Rows().IsTicked(Row("a.txt")));
+  EXPECT_TRUE(files->Rows().IsTicked(Row("b.txt")));
+}
+
+TEST_F(DriveViewTest, FilesChosenOneByOneMakeTheDirectorySolidWithItsBoxClear) {
+  MakeViews();
+  Select("C:\\pair");
+  files->ClickRow(Row("p.txt"));
+  EXPECT_EQ(Images("C:\\pair"), kFolderPartly);
+  files->ClickRow(Row("q.txt"));
+  EXPECT_EQ(Images("C:\\pair"), kFolderWholly);
+  EXPECT_FALSE(Ticked("C:\\pair"));
+  EXPECT_EQ(Images("C:\\"), (ItemImages{1, 1}));
+
+  // Collapsing and expanding reads the same from the disk.
+  tree->collapseItem(Item("C:\\"));
+  Expand("C:\\");
+  EXPECT_EQ(Images("C:\\pair"), kFolderWholly);
+  EXPECT_FALSE(Ticked("C:\\pair"));
+
+  Select("C:\\pair");
+  files->ClickRow(Row("p.txt"));
+  files->ClickRow(Row("q.txt"));  // the last ticked row
+  EXPECT_EQ(Images("C:\\pair"), kFolder);
+  EXPECT_EQ(Images("C:\\"), (ItemImages{0, 0}));
+}
+
+TEST_F(DriveViewTest, ADirectoryWithOnlyATickedSubdirectoryIsHatched) {
+  MakeViews();
+  Expand("C:\\nofiles");
+  ToggleBox("C:\\nofiles\\only");
+  EXPECT_EQ(Images("C:\\nofiles\\only"), kFolderWholly);
+  EXPECT_EQ(Images("C:\\nofiles"), kFolderPartly);
+  tree->collapseItem(Item("C:\\"));
+  Expand("C:\\");
+  EXPECT_EQ(Images("C:\\nofiles"), kFolderPartly);
+}
+
+TEST_F(DriveViewTest, ABoxToggledWithTheKeyboardActsAsAClick) {
+  MakeViews();
+  tree->show();
+  Select("C:\\pair");
+  QTest::keyClick(tree.get(), Qt::Key_Space);
+  EXPECT_TRUE(Ticked("C:\\pair"));
+  EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\pair"}));
+  QTest::keyClick(tree.get(), Qt::Key_Space);
+  EXPECT_FALSE(Ticked("C:\\pair"));
+  EXPECT_TRUE(selection.chosenDirectories.empty());
+}
+
+TEST_F(DriveViewTest, TicksTenThousandDirectoriesInAFewSeconds) {
+  for (int i = 0; i < 100; ++i) {
+    for (int j = 0; j < 100; ++j) {
+      fs::create_directories(HostC("big/d" + std::to_string(i) + "/e" + std::to_string(j)));
+    }
+  }
+  MakeViews();
+  Expand("C:\\big");
+  auto start = std::chrono::steady_clock::now();
+  ToggleBox("C:\\big");
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(selection.chosenDirectories.size(), 10101u);
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
+  EXPECT_EQ(Images("C:\\big\\d7"), kFolderWholly);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace arkvale
