@@ -7,7 +7,9 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "client/session/ChildTools.h"
 #include "client/settings/EventLog.h"
@@ -44,9 +46,9 @@ std::string RandomBytes(std::size_t size) {
 class ChildToolsTest : public ::testing::Test {
  protected:
   void Install() {
-    const char* build = std::getenv("ARKVALE_BUILD_DIR");
+    std::vector<std::string> installed;
     std::string error;
-    ASSERT_TRUE(plat::InstallPrograms(std::string(build ? build : ".") + "/bin", error)) << error;
+    ASSERT_TRUE(plat::InstallTools(installed, error)) << error;
   }
   std::string C(const std::string& name) const { return world.driveC() + "/" + name; }
   bool Exists(const std::string& name) const { return fs::exists(C(name)); }

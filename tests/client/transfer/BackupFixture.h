@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -63,9 +62,9 @@ class FakeBackupDialog : public BackupProgress {
 class BackupFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("ARKVALE_BUILD_DIR");
+    std::vector<std::string> installed;
     std::string error;
-    ASSERT_TRUE(plat::InstallPrograms(std::string(build ? build : ".") + "/bin", error)) << error;
+    ASSERT_TRUE(plat::InstallTools(installed, error)) << error;
     doc = std::make_unique<CArkvaleDoc>(prompt);
     doc->encryptionKey = kKey;
     session = std::make_unique<CSession>(*doc, mainWindow);
