@@ -20,6 +20,17 @@ std::string DirectoryPart(const std::string& windowsDir) {
   return windowsDir;
 }
 
+// Control characters and  < > : " / \ | ? *  cannot be part of a Windows name; callers also
+// rely on it when they join names into '?'-separated or line-per-name texts.
+bool IsWindowsName(const char* name) {
+  for (const char* c = name; *c != '\0'; ++c) {
+    if (static_cast<unsigned char>(*c) < 32 || std::strchr("<>:\"/\\|?*", *c) != nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Fills data from the entry's own status; false when a Windows drive could not hold it.
 bool Describe(const std::string& hostPath, FindData& data) {
   struct stat st {};
@@ -57,7 +68,7 @@ std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir
   while (const dirent* entry = ::readdir(dir)) {
     const char* name = entry->d_name;
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-    if (std::strpbrk(name, "\\:") != nullptr) continue;
+    if (!IsWindowsName(name)) continue;
     FindData data;
     data.name = name;
     if (Describe(host::Join(*hostDir, name), data)) entries.push_back(std::move(data));

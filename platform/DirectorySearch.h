@@ -1,7 +1,8 @@
 #pragma once
 // A find-first / find-next style listing of one directory with the "*.*" pattern.
 // "." and ".." are not returned. Entries a Windows drive could not hold are left out:
-// device nodes, FIFOs, sockets, names holding '\' or ':'.
+// device nodes, FIFOs, sockets, and names holding a control character or one of
+// < > : " / \ | ? *
 #include <cstdint>
 #include <ctime>
 #include <optional>

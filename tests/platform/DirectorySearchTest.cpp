@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/DirectorySearch.h"
 #include "tests/support/TempWorld.h"
@@ -92,6 +94,24 @@ TEST(DirectorySearch, LinksAndEntriesAWindowsDriveCannotHold) {
   EXPECT_EQ(entries["alias.bin"].attributes & plat::kFileAttributeDirectory, 0u);
   EXPECT_EQ(entries["alias.bin"].size, 10u);
   EXPECT_EQ(entries["target.bin"].size, 10u);
+}
+
+TEST(DirectorySearch, NamesWithCharactersWindowsForbidsAreLeftOut) {
+  TempWorld world;
+  std::string dir = world.driveC() + "/names";
+  const std::vector<std::string> forbidden = {"a<b",       "a>b",     "a\"b",        "a|b",
+                                              "what?",     "star*",   "line\nbreak", "tab\there",
+                                              "\x01start", "end\x1f", "cr\r"};
+  for (const std::string& name : forbidden) TempWorld::WriteHostFile(dir + "/" + name, "x");
+  fs::create_directory(dir + "/dir?");
+  // Bytes above 127 (UTF-8) and the punctuation Windows allows stay.
+  const std::vector<std::string> allowed = {"caf\xc3\xa9.txt", "a b (1) [2] {3} #;,=+&%$!@'~`^.x",
+                                            ".hidden"};
+  for (const std::string& name : allowed) TempWorld::WriteHostFile(dir + "/" + name, "x");
+
+  std::map<std::string, plat::FindData> entries = ByName(*plat::ListDirectory("C:\\names"));
+  EXPECT_EQ(entries.size(), allowed.size());
+  for (const std::string& name : allowed) EXPECT_EQ(entries.count(name), 1u) << name;
 }
 
 TEST(DirectorySearch, WhatCannotBeListed) {
