@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "server/PasswordHash.h"
+
 namespace arkvale::server {
 
 std::int64_t KilobytesOf(std::int64_t bytes) { return bytes <= 0 ? 0 : (bytes + 1023) / 1024; }
@@ -112,9 +114,10 @@ void Catalog::Execute(const char* sql) {
 }
 
 bool Catalog::AddUser(const std::string& name, const std::string& password, std::int64_t quotaKb) {
+  std::string hash = HashPassword(password);
   std::lock_guard<std::mutex> hold(mutex_);
   Statement insert(db_, "INSERT OR IGNORE INTO users(name, password, quota_kb) VALUES(?, ?, ?)");
-  insert.Bind(1, name).Bind(2, password).Bind(3, quotaKb).Step();
+  insert.Bind(1, name).Bind(2, hash).Bind(3, quotaKb).Step();
   return sqlite3_changes(db_) == 1;
 }
 
@@ -126,9 +129,10 @@ bool Catalog::SetQuota(const std::string& name, std::int64_t quotaKb) {
 }
 
 bool Catalog::SetPassword(const std::string& name, const std::string& password) {
+  std::string hash = HashPassword(password);
   std::lock_guard<std::mutex> hold(mutex_);
   Statement update(db_, "UPDATE users SET password = ? WHERE name = ?");
-  update.Bind(1, password).Bind(2, name).Step();
+  update.Bind(1, hash).Bind(2, name).Step();
   return sqlite3_changes(db_) == 1;
 }
 
@@ -147,10 +151,16 @@ std::vector<Account> Catalog::Accounts() {
 }
 
 bool Catalog::PasswordMatches(const std::string& name, const std::string& password) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  Statement query(db_, "SELECT password FROM users WHERE name = ?");
-  query.Bind(1, name);
-  return query.Step() && query.Text(0) == password;
+  std::string stored;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    Statement query(db_, "SELECT password FROM users WHERE name = ?");
+    query.Bind(1, name);
+    if (!query.Step()) return false;
+    stored = query.Text(0);
+  }
+  // The slow digest runs outside the lock, so one login never holds up other connections.
+  return PasswordMatchesHash(password, stored);
 }
 
 std::optional<Quota> Catalog::QuotaOf(const std::string& user) {
