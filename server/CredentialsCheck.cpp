@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "client/session/CredentialsKey.h"
+#include "server/ServerLog.h"
 
 extern char** environ;
 
@@ -120,10 +121,24 @@ std::optional<std::string> DecryptCredentials(std::string_view encrypted) {
   std::string args[] = {"ccrypt", "-d", "-c", "-q", "-k", "-", file};
   char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(),
                   args[4].data(), args[5].data(), args[6].data(), nullptr};
+  // The serving process blocks its stop signals and ignores SIGPIPE; ccrypt starts afresh.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  int spawned = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  int spawned = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return std::nullopt;
+  posix_spawnattr_destroy(&attributes);
+  if (spawned != 0) {
+    LogLine(std::string("cannot run ccrypt: ") + std::strerror(spawned));
+    return std::nullopt;
+  }
   keyRead.Close();
   outWrite.Close();
 
