@@ -22,12 +22,18 @@ void CArkvaleDoc::LoadSettings() {
 }
 
 void CArkvaleDoc::ApplySavedSettings(const ConfigSettings& saved) {
+  std::lock_guard lock(settingsMutex_);
   encryptionKey = saved.encryptionKey;
   userName = saved.userName;
   password = saved.password;
   serverName = saved.serverName;
   trayIcon = saved.trayIcon ? 1 : 0;
   minimizedWindow = saved.minimizedWindow ? 1 : 0;
+}
+
+std::string CArkvaleDoc::EncryptionKey() const {
+  std::lock_guard lock(settingsMutex_);
+  return encryptionKey;
 }
 
 }  // namespace arkvale

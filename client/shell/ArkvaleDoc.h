@@ -5,6 +5,7 @@
 // reports.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "client/selection/Selection.h"
@@ -28,13 +29,18 @@ class CArkvaleDoc : public CSelection {
   }
 
   // Takes over what the classic configuration dialog saved: key, account, server name and the two
-  // window flags; the log count stays as read at start-up.
+  // window flags; the log count stays as read at start-up. User-interface thread; the settings
+  // are replaced under the lock that EncryptionKey takes.
   void ApplySavedSettings(const ConfigSettings& saved);
+
+  // The key as a run on a worker thread takes it: the dialog may replace it meanwhile.
+  std::string EncryptionKey() const;
 
   Prompt& prompt() const { return *prompt_; }
 
   const std::string installDirectory;
 
+  // The settings: read and written on the user-interface thread.
   FieldString<100> userName;
   FieldString<100> password;
   std::string encryptionKey;
@@ -49,6 +55,7 @@ class CArkvaleDoc : public CSelection {
  private:
   void LoadSettings();
 
+  mutable std::mutex settingsMutex_;
   Prompt* prompt_;
 };
 

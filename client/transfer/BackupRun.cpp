@@ -45,7 +45,7 @@ class CBackupRun {
         prompt_(doc.prompt()),
         progress_(progress),
         installDirectory_(doc.installDirectory),
-        key_(doc.encryptionKey) {}
+        key_(doc.EncryptionKey()) {}
 
   int RunManual(const SelectionSnapshot& selection) {
     if (plat::FileExists(kBackupStopFile)) plat::RemoveFile(kBackupStopFile);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "client/settings/InstallPaths.h"
 #include "client/shell/ArkvaleDoc.h"
@@ -80,6 +82,28 @@ TEST_F(ArkvaleDocTest, WithoutInstallationDirectoryItRunsOnWithoutALog) {
                                 "\n  ******** Failed to open log file for writing ********\n\n"}));
   doc.Log(2, "dropped");
   EXPECT_EQ(doc.logFilesToKeep, 5);
+}
+
+TEST_F(ArkvaleDocTest, ARunTakesTheKeyWholeWhileTheDialogReplacesIt) {
+  CArkvaleDoc doc(prompt, FixedClock());
+  // Long enough to live on the heap, so a torn read shows as a use of freed memory.
+  const std::string first(300, 'a');
+  const std::string second(500, 'b');
+  doc.ApplySavedSettings({"ann", "pw", first, "server", 5, 1, 0, 0});
+  std::atomic<bool> done{false};
+  std::thread dialog([&] {
+    for (int i = 0; !done; ++i) {
+      doc.ApplySavedSettings({"ann", "pw", i % 2 ? first : second, "server", 5, 1, 0, 0});
+    }
+  });
+  int torn = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string key = doc.EncryptionKey();
+    if (key != first && key != second) ++torn;
+  }
+  done = true;
+  dialog.join();
+  EXPECT_EQ(torn, 0);
 }
 
 TEST(FieldStringTest, KeepsAtMostSizeMinusOneCharactersUpToANul) {
