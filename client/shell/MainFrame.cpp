@@ -18,7 +18,9 @@
 #include "client/shell/AboutDlg.h"
 #include "client/shell/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
+#include "client/shell/GuiPrompt.h"
 #include "client/shell/StatusBar.h"
+#include "client/transfer/BackupDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Process.h"
 #include "widgets/OwnerDrawnMenu.h"
@@ -63,7 +65,7 @@ const std::vector<MenuInfo>& Menus() {
        {{kCommandStatusBar, "&Status Bar", "Show or hide the status bar", true},
         {kCommandLogViewer, "Log Viewer ...", "View the log file", false}}},
       {"Operations",
-       {{kCommandBackup, "Backup ...", "Backup selected files", false},
+       {{kCommandBackup, "Backup ...", "Backup selected files", true},
         {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
         {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
       {"&Help",
@@ -129,6 +131,7 @@ CMainFrame::CMainFrame(CArkvaleDoc& doc, QWidget* parent)
   connect(buttonBar_, &CButtonBar::Command, this, &CMainFrame::OnCommand);
   ShowConnectionButton(ConnectionButton::Connecting);
   qApp->installEventFilter(this);
+  SetBoxOwner(Owner::MainWindow, this);
 
   move(kWindowX, kWindowY);
   resize(kWindowWidth, kWindowHeight);
@@ -268,9 +271,33 @@ void CMainFrame::OnCommand(int commandId) {
     case kCommandAbout:
       OnAbout();
       break;
+    case kCommandBackup:
+      OnBackup();
+      break;
     default:
       break;
   }
+}
+
+void CMainFrame::SetBoxOwner(Owner owner, QWidget* window) {
+  if (auto* gui = dynamic_cast<CGuiPrompt*>(&doc_.prompt())) gui->SetOwner(owner, window);
+}
+
+void CMainFrame::OnBackup() {
+  if (doc_.NothingChosen()) {
+    doc_.prompt().ShowMessage("No files or directories chosen for backup", kApplicationTitle,
+                              Icon::None, Owner::MainWindow);
+    return;
+  }
+  if (backupDlg_ != nullptr) {
+    backupDlg_->showNormal();
+    backupDlg_->raise();
+    backupDlg_->activateWindow();
+    return;
+  }
+  backupDlg_ = new CBackupDlg(doc_, *session_, this);
+  SetBoxOwner(Owner::BackupDialog, backupDlg_);
+  backupDlg_->show();
 }
 
 void CMainFrame::OnRunWizard() {

@@ -11,6 +11,7 @@
 #include "client/session/Session.h"
 #include "client/session/SessionView.h"
 #include "client/settings/ConfigFile.h"
+#include "client/transfer/BackupDlg.h"
 
 class QAction;
 class QSplitter;
@@ -19,6 +20,7 @@ class QSystemTrayIcon;
 namespace arkvale {
 
 class CArkvaleDoc;
+
 class CButtonBar;
 class CStatusBar;
 
@@ -46,6 +48,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The settings as read at construction (user, password, key, server name).
   const ConfigSettings& settingsCopy() const { return settingsCopy_; }
   bool trayIconShown() const;
+  // The open Backup dialog, null when there is none.
+  CBackupDlg* backupDialog() const { return backupDlg_; }
 
   // Runs a command of menu 128 or of the button bar.
   void OnCommand(int commandId);
@@ -75,7 +79,10 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The end of the window: the session is closed and the notification icon removed.
   void WindowGone();
 
+  void OnBackup();
   void OnRunWizard();
+  // The boxes of owner get window as their owner (with the program's own prompt).
+  void SetBoxOwner(Owner owner, QWidget* window);
   void OnAbout();
 
   CArkvaleDoc& doc_;
@@ -91,6 +98,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   std::array<int, 4> timerIds_{};
   QSystemTrayIcon* trayIcon_ = nullptr;
   bool windowClosed_ = false;
+
+  QPointer<CBackupDlg> backupDlg_;
 };
 
 }  // namespace arkvale

@@ -5,7 +5,6 @@
 #include "client/settings/Prompt.h"
 #include "client/shell/ArkvaleApp.h"
 #include "client/shell/GuiPrompt.h"
-#include "client/shell/MainFrame.h"
 #include "client/transfer/RunFlags.h"
 
 int main(int argc, char* argv[]) {
@@ -16,7 +15,6 @@ int main(int argc, char* argv[]) {
   {
     arkvale::CArkvaleApp arkvaleApp(prompt);
     if (!arkvaleApp.InitInstance()) return 0;
-    prompt.SetOwner(arkvale::Owner::MainWindow, arkvaleApp.mainFrame());
     exitCode = QApplication::exec();
     // A run still going holds the dialog and the document; the process ends around it, as it
     // would end around any thread when the window is gone.

@@ -15,6 +15,7 @@
 #include "client/shell/ButtonBar.h"
 #include "client/shell/MainFrame.h"
 #include "client/shell/StatusBar.h"
+#include "client/transfer/BackupDlg.h"
 #include "platform/Files.h"
 #include "tests/client/shell/ShellWorld.h"
 
@@ -170,7 +171,7 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {32780, "Schedule ...", false},
                                     {59393, "&Status Bar", true},
                                     {32779, "Log Viewer ...", false},
-                                    {32776, "Backup ...", false},
+                                    {32776, "Backup ...", true},
                                     {32777, "Restore ...", false},
                                     {32778, "Delete ...", false},
                                     {57667, "&Help Topics", false},
@@ -238,6 +239,36 @@ TEST_F(MainFrameTest, DisconnectWithoutSessionOnlyResetsTheButtons) {
   frame.OnCommand(ids::kCommandDisconnect);
   EXPECT_EQ(VisibleConnectionButtons(frame), std::vector<int>{ids::kButtonConnect});
   EXPECT_TRUE(w.prompt.boxes().empty());
+}
+
+}  // namespace
+}  // namespace arkvale
+
+namespace arkvale {
+namespace {
+
+TEST_F(MainFrameTest, BackupCommandNeedsAChoiceAndKeepsOneDialog) {
+  frame.OnCommand(ids::kCommandBackup);
+  ASSERT_EQ(w.prompt.boxes().size(), 1u);
+  EXPECT_EQ(w.prompt.boxes()[0].text, "No files or directories chosen for backup");
+  EXPECT_EQ(w.prompt.boxes()[0].caption, "arkvale");
+  EXPECT_EQ(w.prompt.boxes()[0].owner, Owner::MainWindow);
+  EXPECT_EQ(frame.backupDialog(), nullptr);
+
+  test::TempWorld::WriteHostFile(w.world.driveC() + "/one.txt", "1");
+  doc.chosenFiles.push_back({"C:\\one.txt", "C:", "one.txt", 1});
+  frame.OnCommand(ids::kCommandBackup);
+  QPointer<CBackupDlg> first = frame.backupDialog();
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->isVisible());
+  first->showMinimized();
+  frame.OnCommand(ids::kCommandBackup);
+  EXPECT_EQ(frame.backupDialog(), first);
+  EXPECT_FALSE(first->isMinimized());
+  EXPECT_EQ(frame.findChildren<CBackupDlg*>().size(), 1u);
+  // Once closed, the main window forgets it.
+  first->close();
+  EXPECT_TRUE(test::WaitFor([&] { return frame.backupDialog() == nullptr; }));
 }
 
 }  // namespace
