@@ -15,7 +15,7 @@ constexpr std::size_t kPiece = 64 * 1024;
 // A client that keeps talking past a malformed message for this long is not a client.
 constexpr std::size_t kMaxDiscard = 1024 * 1024;
 
-bool IsPrefixOfAny(std::string_view input, std::initializer_list<std::string_view> words) {
+bool IsPrefixOfAny(std::string_view input, std::span<const std::string_view> words) {
   return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
     return input.size() < word.size() && word.substr(0, input.size()) == input;
   });
@@ -56,19 +56,21 @@ void Channel::FillOrEnd(std::size_t capacity) {
   if (!Fill(timing_.idleTimeoutMs, capacity)) throw ConnectionEnded("client silent too long");
 }
 
-int Channel::ExpectWord(std::initializer_list<std::string_view> words) {
+int Channel::PeekWord(std::span<const std::string_view> words) {
   for (;;) {
-    int index = 0;
-    for (std::string_view word : words) {
-      if (std::string_view(pending_).substr(0, word.size()) == word) {
-        pending_.erase(0, word.size());
-        return index;
-      }
-      ++index;
+    for (std::size_t index = 0; index < words.size(); ++index) {
+      if (std::string_view(pending_).substr(0, words[index].size()) == words[index])
+        return static_cast<int>(index);
     }
     if (!pending_.empty() && !IsPrefixOfAny(pending_, words)) return -1;
     FillOrEnd(kPiece);
   }
+}
+
+int Channel::ExpectWord(std::span<const std::string_view> words) {
+  int index = PeekWord(words);
+  if (index >= 0) pending_.erase(0, words[static_cast<std::size_t>(index)].size());
+  return index;
 }
 
 std::string Channel::ReadToken(std::size_t maxLength) {

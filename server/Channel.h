@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,7 +30,12 @@ class Channel {
 
   // Consumes the word that the input starts with and returns its index, or returns -1 (consuming
   // nothing) as soon as the input cannot begin any of the words.
-  int ExpectWord(std::initializer_list<std::string_view> words);
+  int ExpectWord(std::span<const std::string_view> words);
+  int ExpectWord(std::initializer_list<std::string_view> words) {
+    return ExpectWord(std::span<const std::string_view>(words.begin(), words.size()));
+  }
+  // As ExpectWord, but the word stays pending.
+  int PeekWord(std::span<const std::string_view> words);
 
   // Everything that arrives until the client pauses for the settle time. More than maxLength
   // bytes ends the connection.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 
 #include "server/CredentialsCheck.h"
 #include "server/ServerLog.h"
@@ -23,6 +24,12 @@ constexpr std::size_t kMaxPath = 900;
 constexpr std::size_t kMaxCountDigits = 12;
 constexpr std::size_t kMaxSizeDigits = 20;
 constexpr int kMaxLogins = 3;
+
+// Commands of a logged-in client. "OK" comes last: it only ever ends an exchange.
+constexpr std::string_view kCommands[] = {"SEND_QUOTA_DATA",      "PING",    "DISCONNECT", "BACKUP",
+                                          "SEND_BACKED_UP_FILES", "RESTORE", "DELETE",     "OK"};
+// The commands that can start a new exchange.
+constexpr std::span<const std::string_view> kOpeningCommands(kCommands, std::size(kCommands) - 1);
 
 // Replies of our own choosing: the client only needs them to differ from the words it expects.
 constexpr std::string_view kLoginRefused = "DENIED";
@@ -125,8 +132,7 @@ bool ClientSession::Login() {
 
 void ClientSession::ServeCommands() {
   for (;;) {
-    switch (channel_.ExpectWord({"SEND_QUOTA_DATA", "PING", "DISCONNECT", "BACKUP",
-                                 "SEND_BACKED_UP_FILES", "RESTORE", "DELETE", "OK"})) {
+    switch (channel_.ExpectWord(kCommands)) {
       case 0:
         SendQuota();
         break;
@@ -165,7 +171,14 @@ void ClientSession::SendQuota() {
   channel_.Send(std::to_string(quota.usedKb) + ":" + std::to_string(quota.limitKb));
 }
 
+bool ClientSession::ClientLeftDialogue() {
+  if (channel_.PeekWord(kOpeningCommands) < 0) return false;
+  Log("client left the dialogue");
+  return true;
+}
+
 std::optional<std::int64_t> ClientSession::ReadCount() {
+  if (ClientLeftDialogue()) return std::nullopt;
   auto count = ParseNumber<std::int64_t>(channel_.ReadNumberText(kMaxCountDigits));
   if (count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max()) return count;
   Log("malformed count refused");
@@ -199,6 +212,7 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
     Log("backup stopped by the client");
     return FileOutcome::EndDialogue;
   }
+  if (ClientLeftDialogue()) return FileOutcome::EndDialogue;
   std::optional<StoredFile> offered = ParseFileInfo(channel_.ReadToken(kMaxMessage));
   if (!offered) {
     Log("malformed file description refused");
@@ -215,6 +229,7 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
     return FileOutcome::Answered;
   }
   channel_.Send("SEND_FILE");
+  if (ClientLeftDialogue()) return FileOutcome::EndDialogue;
   std::string sizeText = channel_.ReadNumberText(kMaxSizeDigits);
   auto bytes = ParseNumber<std::int64_t>(sizeText);
   if (bytes && *bytes == 0) {
@@ -328,6 +343,7 @@ void ClientSession::Restore() {
       Log("restore stopped by the client");
       return;
     }
+    if (ClientLeftDialogue()) return;
     std::string path = channel_.ReadToken(kMaxMessage);
     std::optional<StoredFile> stored = catalog_.Find(user_, path);
     // Opened now, so a delete from another connection cannot take the data from under us.
@@ -377,6 +393,7 @@ void ClientSession::Delete() {
       Log("delete stopped by the client");
       return;
     }
+    if (ClientLeftDialogue()) return;
     std::string path = channel_.ReadToken(kMaxMessage);
     // The last name is followed at once by the client's quota query; it may share the segment.
     constexpr std::string_view kQuery = "SEND_QUOTA_DATA";

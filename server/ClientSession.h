@@ -35,6 +35,9 @@ class ClientSession {
   void SendListing();
   void Restore();
   void Delete();
+  // True when the client's next command stands where a dialogue step expected something else:
+  // its run ended on its side, so the dialogue is over (nothing consumed, nothing answered).
+  bool ClientLeftDialogue();
   // A count that opens a dialogue; nullopt (after a refusal) when it is not one.
   std::optional<std::int64_t> ReadCount();
   void Log(const std::string& text) const;

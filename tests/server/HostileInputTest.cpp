@@ -100,6 +100,35 @@ TEST(HostileInputTest, PathsAreKeysNeverFileNames) {
   EXPECT_EQ(RestoreOne(*client, sneaky), "escape");
 }
 
+TEST(HostileInputTest, DialoguesEndWhenTheClientMovesOnToItsNextCommand) {
+  ServerHarness server;
+  auto client = LoggedInClient(server.port());
+  ASSERT_EQ(BackupOne(*client, "C:\\kept", 4, 1, "kept"), "FILE_TRANSFER_SUCCESS");
+  // A run that ended early on the client's side leaves the server mid-dialogue; the client's
+  // next command is served, not refused as a malformed step.
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("3"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("1"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\new", 3, 1)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("SEND_QUOTA_DATA"), "1:100");
+  EXPECT_EQ(client->Ask("RESTORE"), "OK");
+  EXPECT_EQ(client->Ask("2"), "OK");
+  EXPECT_EQ(client->Ask("C:\\kept"), "4");
+  client->Send("SEND_FILE");
+  EXPECT_EQ(client->Receive(), "kept");
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");  // instead of "OK"
+  EXPECT_EQ(client->Ask("DELETE"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("2"), "SEND_ME_FILE_NAME");
+  EXPECT_EQ(client->Ask("SEND_BACKED_UP_FILES"), "14");
+  client->Send("OK");
+  EXPECT_EQ(client->Receive(), "C:\\kept\t4\t4\t1\n");
+  EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
+}
+
 TEST(HostileInputTest, GarbageCommandsGetOneRefusalEach) {
   ServerHarness server;
   auto client = LoggedInClient(server.port());
