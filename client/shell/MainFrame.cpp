@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QSystemTrayIcon>
@@ -13,6 +12,9 @@
 
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
+#include "client/selection/BackupSetCommands.h"
+#include "client/selection/DriveView.h"
+#include "client/selection/FileView.h"
 #include "client/session/LoginDlg.h"
 #include "client/settings/InstallPaths.h"
 #include "client/shell/AboutDlg.h"
@@ -53,8 +55,8 @@ const std::vector<MenuInfo>& Menus() {
        {{kCommandConnect, "Connect ...", "Connect to the backup server", true},
         {kCommandDisconnect, "Disconnect", "Disconnect from the backup server", true}}},
       {"&File",
-       {{kCommandSaveSet, "Save Backup Set ...", "Save backup file set", false},
-        {kCommandLoadSet, "Load Backup Set ...", "Load a backup file set", false},
+       {{kCommandSaveSet, "Save Backup Set ...", "Save backup file set", true},
+        {kCommandLoadSet, "Load Backup Set ...", "Load a backup file set", true},
         {0, nullptr, nullptr, true},
         {kCommandExit, "E&xit", "Quit the application", true}}},
       {"Configuration",
@@ -100,15 +102,14 @@ CMainFrame::CMainFrame(CArkvaleDoc& doc, QWidget* parent)
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("splitter"));
   splitter_->setChildrenCollapsible(false);
-  // The drive tree and the file list take these places.
-  for (const char* name : {"driveViewPane", "fileViewPane"}) {
-    auto* pane = new QFrame(splitter_);
-    pane->setObjectName(QString::fromLatin1(name));
-    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    pane->setAutoFillBackground(true);
-    pane->setBackgroundRole(QPalette::Base);
-    splitter_->addWidget(pane);
-  }
+  // The file list first: the tree shows its first fixed drive in it as soon as it is made.
+  fileView_ = new CFileView(doc_);
+  driveView_ = new CDriveView(doc_, doc_.prompt());
+  splitter_->addWidget(driveView_);
+  splitter_->addWidget(fileView_);
+  backupSetCommands_ = std::make_unique<CBackupSetCommands>(
+      doc_, *driveView_, doc_.prompt(),
+      [this](int level, const std::string& text) { doc_.Log(level, text); }, this);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   splitter_->setSizes({kDriveTreeWidth, kWindowWidth - kDriveTreeWidth});
@@ -257,6 +258,12 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandDisconnect:
       session_->Disconnect();
+      break;
+    case kCommandSaveSet:
+      backupSetCommands_->SaveBackupSet();
+      break;
+    case kCommandLoadSet:
+      backupSetCommands_->LoadBackupSet();
       break;
     case kCommandExit:
       close();

@@ -20,8 +20,10 @@ class QSystemTrayIcon;
 namespace arkvale {
 
 class CArkvaleDoc;
-
+class CBackupSetCommands;
 class CButtonBar;
+class CDriveView;
+class CFileView;
 class CStatusBar;
 
 // Timer periods of the main window.
@@ -43,6 +45,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   CStatusBar* statusPanes() const { return statusBar_; }
   CButtonBar* buttonBar() const { return buttonBar_; }
   QSplitter* splitter() const { return splitter_; }
+  CDriveView* driveView() const { return driveView_; }
+  CFileView* fileView() const { return fileView_; }
   QAction* action(int commandId) const;
   bool configurationPresent() const { return configurationPresent_; }
   // The settings as read at construction (user, password, key, server name).
@@ -93,6 +97,9 @@ class CMainFrame : public QMainWindow, public SessionView {
   CButtonBar* buttonBar_ = nullptr;
   CStatusBar* statusBar_ = nullptr;
   QSplitter* splitter_ = nullptr;
+  CDriveView* driveView_ = nullptr;
+  CFileView* fileView_ = nullptr;
+  std::unique_ptr<CBackupSetCommands> backupSetCommands_;
   std::map<int, QAction*> actions_;
   // Qt's ids of timers 1, 2 and 3; 0 for a timer that is not running.
   std::array<int, 4> timerIds_{};

@@ -5,8 +5,8 @@
 
 #include "client/selection/BackupSetCommands.h"
 #include "platform/Drives.h"
-#include "tests/client/selection/GuiTestApp.h"
 #include "tests/client/selection/ViewsFixture.h"
+#include "tests/support/GuiTest.h"
 
 namespace fs = std::filesystem;
 
@@ -177,7 +177,7 @@ TEST_F(BackupSetCommandsTest, ATreeWithoutDrivesSaysSoAndLoadsAllTheSame) {
 }
 
 TEST(BackupSetDialogTest, TitlesFilterAndDefaultExtension) {
-  test::GuiTestApp();
+  test::GuiApplication();
   auto save = MakeBackupSetDialog({"Save a backup file list", true}, nullptr);
   EXPECT_EQ(save->windowTitle(), "Save a backup file list");
   EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);

@@ -5,14 +5,14 @@
 #include <fstream>
 
 #include "platform/Drives.h"
-#include "tests/client/selection/GuiTestApp.h"
+#include "tests/support/GuiTest.h"
 
 namespace fs = std::filesystem;
 
 namespace arkvale::test {
 
 void ViewsFixture::SetUp() {
-  GuiTestApp();
+  GuiApplication();
   for (const char* file :
        {"rootfile.txt", "data/a.txt", "data/b.txt", "data/sub/c.txt", "data/sub/deep/d.txt",
         "pair/p.txt", "pair/q.txt", "nofiles/only/x.txt"}) {

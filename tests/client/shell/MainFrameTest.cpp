@@ -163,8 +163,8 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
   };
   const std::vector<Expected> items{{32773, "Connect ...", true},
                                     {32775, "Disconnect", true},
-                                    {32781, "Save Backup Set ...", false},
-                                    {32783, "Load Backup Set ...", false},
+                                    {32781, "Save Backup Set ...", true},
+                                    {32783, "Load Backup Set ...", true},
                                     {57665, "E&xit", true},
                                     {32784, "Configuration Wizard ...", true},
                                     {32774, "Configure (Classic) ...", false},

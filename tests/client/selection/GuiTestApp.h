@@ -1,9 +1,0 @@
-#pragma once
-// The one QApplication of a GUI test program, created on first use.
-class QApplication;
-
-namespace arkvale::test {
-
-QApplication& GuiTestApp();
-
-}  // namespace arkvale::test
