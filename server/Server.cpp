@@ -28,8 +28,9 @@ std::string CatalogPathIn(const std::string& dataDirectory) {
 std::string ObjectsPathIn(const std::string& dataDirectory) { return dataDirectory + "/objects"; }
 
 void CreateDataDirectory(const std::string& dataDirectory) {
-  fs::create_directories(dataDirectory);
-  fs::permissions(dataDirectory, fs::perms::owner_all, fs::perm_options::replace);
+  // A directory the user already has keeps the permissions the user gave it.
+  if (fs::create_directories(dataDirectory))
+    fs::permissions(dataDirectory, fs::perms::owner_all, fs::perm_options::replace);
 }
 
 namespace {

@@ -23,7 +23,8 @@ struct ServerConfig {
   int maxConnections = 64;
 };
 
-// The catalog file and the data directory inside a data directory (created owner-only).
+// The catalog file and the object store inside a data directory (created owner-only when
+// missing).
 std::string CatalogPathIn(const std::string& dataDirectory);
 std::string ObjectsPathIn(const std::string& dataDirectory);
 void CreateDataDirectory(const std::string& dataDirectory);
