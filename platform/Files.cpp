@@ -20,6 +20,35 @@ std::optional<std::string> Host(const std::string& windowsPath) {
   return host;
 }
 
+// A Windows drive holds no FIFOs or devices: opening a FIFO could wait for ever for a writer,
+// and a device such as /dev/zero never ends. Only files and directories are opened.
+bool IsFileOrDirectory(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
+
+FILE* OpenForReading(const std::string& host, bool update) {
+  struct stat st {};
+  if (::stat(host.c_str(), &st) != 0) return nullptr;
+  if (!IsFileOrDirectory(st)) {
+    errno = EACCES;
+    return nullptr;
+  }
+  // Non-blocking, in case a FIFO took the file's place since the check.
+  int fd = ::open(host.c_str(), (update ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  FILE* stream = nullptr;
+  int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !IsFileOrDirectory(st)) {
+    errno = EACCES;
+  } else if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+    stream = ::fdopen(fd, update ? "r+" : "r");
+  }
+  if (stream == nullptr) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+  }
+  return stream;
+}
+
 }  // namespace
 
 int CreateExclusive(const std::string& windowsPath) {
@@ -46,7 +75,7 @@ FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned crea
   }
   std::optional<std::string> host = Host(windowsPath);
   if (!host) return nullptr;
-  if (mode[0] == 'r') return std::fopen(host->c_str(), update ? "r+e" : "re");
+  if (mode[0] == 'r') return OpenForReading(*host, update);
   // Created through open() so that createMode, not the stdio default, applies.
   int flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC;
   flags |= mode[0] == 'w' ? O_TRUNC : O_APPEND;

@@ -14,7 +14,8 @@ int CreateExclusive(const std::string& windowsPath);
 int CloseDescriptor(int fd);  // 0 or -1
 
 // fopen on a Windows path. "b" in mode is accepted and ignored. Files created by "w"/"a"
-// get the mode given here (0600 for secrets and user data in transit).
+// get the mode given here (0600 for secrets and user data in transit). Reading opens only
+// files and directories: a FIFO or a device is refused (EACCES).
 FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned createMode = 0644);
 
 int RemoveFile(const std::string& windowsPath);  // 0 or -1

@@ -1,9 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <utility>
 
 #include "platform/Files.h"
 #include "tests/support/TempWorld.h"
@@ -83,6 +87,37 @@ TEST(Files, StreamsCreateWithTheGivenMode) {
   EXPECT_EQ(plat::OpenStream("C:\\secret", "x"), nullptr);
   EXPECT_EQ(errno, EINVAL);
   EXPECT_EQ(plat::OpenStream("C:\\secret", "rw"), nullptr);
+}
+
+TEST(Files, ReadingRefusesFifosAndDevices) {
+  TempWorld world;
+  const std::string fifo = world.driveC() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Without a writer, opening the FIFO for reading would wait for ever.
+  auto opened = std::async(std::launch::async, [] {
+    FILE* f = plat::OpenStream("C:\\fifo", "r");
+    return std::make_pair(f, errno);
+  });
+  if (opened.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // lets the blocked open return
+    ADD_FAILURE() << "opening a FIFO blocked";
+    if (FILE* f = opened.get().first) std::fclose(f);
+    close(writer);
+  } else {
+    auto [f, error] = opened.get();
+    EXPECT_EQ(f, nullptr);
+    EXPECT_EQ(error, EACCES);
+  }
+  // A device that never ends; Z: is the host's root.
+  EXPECT_EQ(plat::OpenStream("Z:\\dev\\zero", "rb"), nullptr);
+  EXPECT_EQ(plat::OpenStream("Z:\\dev\\null", "r+"), nullptr);
+
+  TempWorld::WriteHostFile(world.driveC() + "/file", "x");
+  for (const char* mode : {"r", "r+"}) {
+    FILE* f = plat::OpenStream("C:\\file", mode);
+    EXPECT_NE(f, nullptr) << mode;
+    if (f != nullptr) std::fclose(f);
+  }
 }
 
 TEST(Files, StatRenameRemove) {

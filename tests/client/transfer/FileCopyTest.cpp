@@ -59,6 +59,14 @@ TEST_F(FileCopyTest, OpenFailuresAreLoggedOnly) {
   EXPECT_TRUE(prompt.boxes().empty());
 }
 
+TEST_F(FileCopyTest, ADeviceIsNoFileToCopy) {
+  // A backup set line may name anything; /dev/zero would fill drive C: and never end.
+  EXPECT_EQ(my_file_copy("Z:\\dev\\null", "C:\\copy", prompt, log, Owner::MainWindow), 1);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Failed to open file: Z:\\dev\\null for reading during my_file_copy"});
+  EXPECT_FALSE(plat::FileExists("C:\\copy"));
+}
+
 TEST_F(FileCopyTest, ReadErrorIsShownAndTheCopyRemoved) {
   std::filesystem::create_directories(C("a directory"));
   EXPECT_EQ(my_file_copy("C:\\a directory", "C:\\copy", prompt, log, Owner::MainWindow), 1);
