@@ -126,6 +126,7 @@ DriveType GetDriveType(const std::string& root) {
   std::optional<std::string> hostRoot = DriveHostRoot(letter);
   if (!hostRoot || !IsDirectory(*hostRoot)) return kDriveNoRootDir;
   std::optional<std::string> entry = EntryPath(letter);
+  if (!entry) return kDriveNoRootDir;  // removed from the table meanwhile
   std::ifstream typeFile(*entry + ".type");
   std::string kind;
   typeFile >> kind;
