@@ -17,7 +17,14 @@ const QColor kChosen(32, 80, 208);
 // Fills a shape's body in the look of the mark: its own colour, hatched over in blue, or blue.
 void FillBody(QPainter& painter, const QPainterPath& body, const QColor& plain, int mark) {
   painter.fillPath(body, mark == kMarkWholly ? kChosen : plain);
-  if (mark == kMarkPartly) painter.fillPath(body, QBrush(kChosen, Qt::BDiagPattern));
+  if (mark == kMarkPartly) {
+    // Dense diagonal lines: a stock hatch pattern leaves a single stroke on so small a shape.
+    painter.save();
+    painter.setClipPath(body);
+    painter.setPen(kChosen);
+    for (int x = -kSize; x < kSize; x += 3) painter.drawLine(x, kSize, x + kSize, 0);
+    painter.restore();
+  }
   painter.setPen(kOutline);
   painter.drawPath(body);
 }

@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "client/selection/DriveView.h"
+#include "client/selection/TreeImages.h"
 #include "tests/client/selection/ViewsFixture.h"
 #include "tests/support/FileAccessOverride.h"
+#include "tests/support/GuiTest.h"
 
 namespace fs = std::filesystem;
 
@@ -227,6 +229,41 @@ TEST_F(DriveViewTest, ABoxToggledWithTheKeyboardActsAsAClick) {
   QTest::keyClick(tree.get(), Qt::Key_Space);
   EXPECT_FALSE(Ticked("C:\\pair"));
   EXPECT_TRUE(selection.chosenDirectories.empty());
+}
+
+TEST_F(DriveViewTest, AMouseClickOnTheBoxTicksTheDirectory) {
+  MakeViews();
+  tree->resize(300, 400);
+  tree->show();
+  QRect row = tree->visualItemRect(Item("C:\\pair"));
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 8, row.center().y()));
+  EXPECT_TRUE(Ticked("C:\\pair"));
+  EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\pair"}));
+  EXPECT_EQ(selection.currentDirectory, "C:\\pair");
+  // A click on the name only selects.
+  QRect other = tree->visualItemRect(Item("C:\\data"));
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                    QPoint(other.left() + 60, other.center().y()));
+  EXPECT_FALSE(Ticked("C:\\data"));
+  EXPECT_EQ(selection.currentDirectory, "C:\\data");
+  EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\pair"}));
+}
+
+TEST(TreeImagesTest, FifteenPicturesThatTellTheMarksApart) {
+  test::GuiApplication();
+  QList<QPixmap> images = DrawTreeImages();
+  ASSERT_EQ(images.size(), kImageCount);
+  for (const QPixmap& image : images) EXPECT_EQ(image.size(), QSize(16, 16));
+  for (int kind = 0; kind < 5; ++kind) {
+    QImage plain = images[3 * kind].toImage();
+    QImage hatched = images[3 * kind + 1].toImage();
+    QImage solid = images[3 * kind + 2].toImage();
+    EXPECT_NE(plain, hatched) << kind;
+    EXPECT_NE(hatched, solid) << kind;
+    EXPECT_NE(plain, solid) << kind;
+  }
+  EXPECT_NE(images[0].toImage(), images[3].toImage());
+  EXPECT_NE(images[9].toImage(), images[12].toImage());
 }
 
 TEST_F(DriveViewTest, TicksTenThousandDirectoriesInAFewSeconds) {
