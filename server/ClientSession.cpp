@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -352,6 +354,8 @@ void ClientSession::Restore() {
     struct stat status {};
     if (data.get() >= 0 && ::fstat(data.get(), &status) == 0)
       size = static_cast<std::uint64_t>(status.st_size);
+    else if (stored)
+      Log("file " + Printable(path) + ": its stored data is missing, offered as empty");
     channel_.Send(std::to_string(size));
     int answer = channel_.ExpectWord({"DO_NOT_SEND_FILE", "SEND_FILE"});
     if (answer == 0) {
@@ -373,7 +377,7 @@ void ClientSession::Restore() {
       left -= static_cast<std::uint64_t>(got);
     }
     Log("file " + Printable(path) +
-        (stored ? ": sent, " + std::to_string(size) + " bytes" : ": not stored, sent nothing"));
+        (data.get() >= 0 ? ": sent, " + std::to_string(size) + " bytes" : ": sent nothing"));
     if (channel_.ExpectWord({"OK"}) != 0) {
       Log("no \"OK\" after the data; restore ends");
       return;
