@@ -154,6 +154,10 @@ int CDriveView::PopulateChildren(QTreeWidgetItem* item, const std::string& path)
     if (!IsSubdirectory(entry)) continue;
     const std::string childPath = JoinPath(path, entry.name);
     QTreeWidgetItem* child = AddItem(item, entry.name, {kFolderImage, kOpenFolderImage});
+    if (entry.attributes & plat::kFileAttributeReparsePoint) {
+      Quiet q(quiet);
+      child->setData(0, kLinkRole, true);
+    }
     if (selection.IsDirectoryChosen(childPath)) {
       SetBox(child, true);
       SetImages(child, ImagesForMark(ImagesOf(child), kMarkWholly));
@@ -301,7 +305,10 @@ void CDriveView::ClickCheckBox(QTreeWidgetItem* item) {
 void CDriveView::MarkSubtreeChosen(QTreeWidgetItem* item) {
   SetImages(item, ImagesForMark(ImagesOf(item), kMarkWholly));
   SetBox(item, true);
-  for (int i = 0; i < item->childCount(); ++i) MarkSubtreeChosen(item->child(i));
+  for (int i = 0; i < item->childCount(); ++i) {
+    QTreeWidgetItem* child = item->child(i);
+    if (!child->data(0, kLinkRole).toBool()) MarkSubtreeChosen(child);
+  }
 }
 
 void CDriveView::ClearSubtree(QTreeWidgetItem* item) {

@@ -25,6 +25,8 @@ class CDriveView : public QTreeWidget, public SelectionObserver {
   // Item data: the normal and the selected image number.
   static constexpr int kImageRole = Qt::UserRole + 1;
   static constexpr int kSelectedImageRole = Qt::UserRole + 2;
+  // True for a link to a directory, which ticking a directory above it does not enter.
+  static constexpr int kLinkRole = Qt::UserRole + 3;
 
   // Fills the drives, then selects and expands the first fixed drive, which broadcasts its path:
   // create the file list first so that it shows that directory.
@@ -46,7 +48,8 @@ class CDriveView : public QTreeWidget, public SelectionObserver {
   void ClickCheckBox(QTreeWidgetItem* item);
 
   // Every item below (and including) item ticked and shown wholly chosen, or cleared and shown
-  // with nothing chosen. Only the items the tree holds; nothing is read from disk.
+  // with nothing chosen. Only the items the tree holds; nothing is read from disk. Ticking leaves
+  // links below the item alone, as choosing the directory tree does.
   void MarkSubtreeChosen(QTreeWidgetItem* item);
   void ClearSubtree(QTreeWidgetItem* item);
   // Shows a mark on the current item, then brings its ancestors up to date.

@@ -169,6 +169,23 @@ TEST_F(DriveViewTest, TickingMarksEveryExpandedItemBelowAndReexpansionShowsThem)
   EXPECT_EQ(Images("C:\\"), (ItemImages{0, 0}));
 }
 
+TEST_F(DriveViewTest, TickingLeavesALinkBelowAlone) {
+  fs::create_directory_symlink(HostC("pair"), HostC("data/link"));
+  MakeViews();
+  Expand("C:\\data");
+  Expand("C:\\data\\link");
+  ToggleBox("C:\\data");
+  EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\data\\sub\\deep", "C:\\data\\sub", "C:\\data"}));
+  EXPECT_TRUE(Ticked("C:\\data\\sub"));
+  EXPECT_FALSE(Ticked("C:\\data\\link"));
+  EXPECT_EQ(Images("C:\\data\\link"), kFolder);
+
+  // The link itself can be ticked.
+  ToggleBox("C:\\data\\link");
+  EXPECT_TRUE(selection.IsDirectoryChosen("C:\\data\\link"));
+  EXPECT_TRUE(Ticked("C:\\data\\link"));
+}
+
 TEST_F(DriveViewTest, UntickingOneFileSplitsATickedDirectory) {
   MakeViews();
   Expand("C:\\data");
