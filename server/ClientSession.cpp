@@ -98,9 +98,7 @@ ClientSession::ClientSession(int fd, int id, Catalog& catalog, ObjectStore& stor
       store_(store),
       settings_(settings) {}
 
-void ClientSession::Log(const std::string& text) const {
-  LogLine("[" + std::to_string(id_) + "] " + text);
-}
+void ClientSession::Log(const std::string& text) const { LogConnection(id_, text); }
 
 void ClientSession::Run() {
   try {

@@ -103,7 +103,7 @@ void Server::ReapFinished() {
 
 void Server::Serve(Connection& connection, int id) {
   ClientSession(connection.fd, id, catalog_, store_, config_.session).Run();
-  LogLine("[" + std::to_string(id) + "] connection closed");
+  LogConnection(id, "connection closed");
   std::lock_guard<std::mutex> hold(connectionsMutex_);
   ::close(connection.fd);
   connection.fd = -1;
@@ -133,7 +133,7 @@ void Server::Run() {
 
     std::lock_guard<std::mutex> hold(connectionsMutex_);
     if (static_cast<int>(connections_.size()) >= config_.maxConnections) {
-      LogLine("[" + std::to_string(id) + "] connection from " + from + " refused: too many");
+      LogConnection(id, "connection from " + from + " refused: too many");
       ::close(fd);
       continue;
     }
@@ -144,7 +144,7 @@ void Server::Run() {
     // Each reply is one message and leaves at once.
     int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    LogLine("[" + std::to_string(id) + "] connection from " + from);
+    LogConnection(id, "connection from " + from);
     auto connection = std::make_unique<Connection>();
     connection->fd = fd;
     Connection& added = *connection;

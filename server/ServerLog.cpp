@@ -24,6 +24,14 @@ void LogLine(std::string_view text) {
 
 namespace arkvale::server {
 
+void LogConnection(int id, std::string_view text) {
+  std::string line = "[";
+  line += std::to_string(id);
+  line += "] ";
+  line += text;
+  LogLine(line);
+}
+
 std::string Printable(std::string_view text) {
   static const char kHex[] = "0123456789abcdef";
   std::string out;

@@ -6,6 +6,8 @@
 namespace arkvale::server {
 
 void LogLine(std::string_view text);
+// A line about one connection: "[id] text".
+void LogConnection(int id, std::string_view text);
 
 // Client-supplied text made safe for a log line: control and non-ASCII bytes become \xNN, so a
 // hostile path cannot forge or break lines.
