@@ -46,7 +46,10 @@ void SyncDirectory(const std::string& dir) {
 
 // Opens a fresh temporary file beside target; fills tempPath.
 int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPath) {
-  std::string pattern = Join(ParentOf(target), "." + BaseOf(target) + ".tmpXXXXXX");
+  std::string name = ".";
+  name += BaseOf(target);
+  name += ".tmpXXXXXX";
+  std::string pattern = Join(ParentOf(target), name);
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
