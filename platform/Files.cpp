@@ -20,6 +20,20 @@ std::optional<std::string> Host(const std::string& windowsPath) {
   return host;
 }
 
+// Closes fd without disturbing errno; nullptr, for the callers' returns.
+FILE* Discard(int fd) {
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return nullptr;
+}
+
+// A stream on fd; nullptr, with fd closed and errno kept, when there is none.
+FILE* StreamOn(int fd, const char* mode) {
+  FILE* stream = ::fdopen(fd, mode);
+  return stream != nullptr ? stream : Discard(fd);
+}
+
 // A Windows drive holds no FIFOs or devices: opening a FIFO could wait for ever for a writer,
 // and a device such as /dev/zero never ends. Only files and directories are opened.
 bool IsFileOrDirectory(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
@@ -34,19 +48,13 @@ FILE* OpenForReading(const std::string& host, bool update) {
   // Non-blocking, in case a FIFO took the file's place since the check.
   int fd = ::open(host.c_str(), (update ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
-  FILE* stream = nullptr;
-  int flags = ::fcntl(fd, F_GETFL);
   if (::fstat(fd, &st) != 0 || !IsFileOrDirectory(st)) {
     errno = EACCES;
-  } else if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
-    stream = ::fdopen(fd, update ? "r+" : "r");
+    return Discard(fd);
   }
-  if (stream == nullptr) {
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-  }
-  return stream;
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return Discard(fd);
+  return StreamOn(fd, update ? "r+" : "r");
 }
 
 }  // namespace
@@ -81,14 +89,7 @@ FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned crea
   flags |= mode[0] == 'w' ? O_TRUNC : O_APPEND;
   int fd = ::open(host->c_str(), flags, static_cast<mode_t>(createMode));
   if (fd < 0) return nullptr;
-  const char* streamMode = mode[0] == 'w' ? (update ? "w+" : "w") : (update ? "a+" : "a");
-  FILE* stream = ::fdopen(fd, streamMode);
-  if (stream == nullptr) {
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-  }
-  return stream;
+  return StreamOn(fd, mode[0] == 'w' ? (update ? "w+" : "w") : (update ? "a+" : "a"));
 }
 
 int RemoveFile(const std::string& windowsPath) {

@@ -44,6 +44,13 @@ void SyncDirectory(const std::string& dir) {
   ::close(fd);
 }
 
+void Abandon(int fd, const std::string& tempPath) {
+  int saved = errno;
+  ::close(fd);
+  ::unlink(tempPath.c_str());
+  errno = saved;
+}
+
 // Opens a fresh temporary file beside target; fills tempPath.
 int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPath) {
   std::string name = ".";
@@ -56,10 +63,7 @@ int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPa
   if (fd < 0) return -1;
   tempPath = buffer.data();
   if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
-    int saved = errno;
-    ::close(fd);
-    ::unlink(tempPath.c_str());
-    errno = saved;
+    Abandon(fd, tempPath);
     return -1;
   }
   return fd;
@@ -84,13 +88,6 @@ bool Commit(int fd, const std::string& tempPath, const std::string& target) {
   }
   SyncDirectory(ParentOf(target));
   return true;
-}
-
-void Abandon(int fd, const std::string& tempPath) {
-  int saved = errno;
-  ::close(fd);
-  ::unlink(tempPath.c_str());
-  errno = saved;
 }
 
 }  // namespace

@@ -13,11 +13,19 @@ namespace {
 
 constexpr std::size_t kLineBuffer = 1000;
 
-// Reads a count line; nullopt when it cannot be read. atoi rules: text that is no number is 0.
-std::optional<int> ReadCount(FILE* stream) {
-  auto line = plat::ReadLineDropLast(stream, kLineBuffer);
-  if (!line) return std::nullopt;
-  return std::atoi(line->c_str());
+// One section: a count line, then that many lines (none for a count below 1, or text that atoi
+// takes as 0). None, or the error of the line that could not be read.
+BackupSetError ReadSection(FILE* stream, BackupSetError countError, BackupSetError lineError,
+                           const std::function<void(const std::string&)>& onLine) {
+  auto countLine = plat::ReadLineDropLast(stream, kLineBuffer);
+  if (!countLine) return countError;
+  const int count = std::atoi(countLine->c_str());
+  for (int i = 0; i < count; ++i) {
+    auto line = plat::ReadLineDropLast(stream, kLineBuffer);
+    if (!line) return lineError;
+    onLine(*line);
+  }
+  return BackupSetError::None;
 }
 
 struct StreamCloser {
@@ -45,21 +53,10 @@ const char* BackupSetErrorText(BackupSetError error) {
 BackupSetError ReadBackupSet(FILE* stream,
                              const std::function<void(const std::string&)>& onDirectory,
                              const std::function<void(const std::string&)>& onFile) {
-  auto directoryCount = ReadCount(stream);
-  if (!directoryCount) return BackupSetError::NumberOfDirectories;
-  for (int i = 0; i < *directoryCount; ++i) {
-    auto line = plat::ReadLineDropLast(stream, kLineBuffer);
-    if (!line) return BackupSetError::NameOfDirectory;
-    onDirectory(*line);
-  }
-  auto fileCount = ReadCount(stream);
-  if (!fileCount) return BackupSetError::NumberOfFiles;
-  for (int i = 0; i < *fileCount; ++i) {
-    auto line = plat::ReadLineDropLast(stream, kLineBuffer);
-    if (!line) return BackupSetError::NameOfFile;
-    onFile(*line);
-  }
-  return BackupSetError::None;
+  BackupSetError error = ReadSection(stream, BackupSetError::NumberOfDirectories,
+                                     BackupSetError::NameOfDirectory, onDirectory);
+  if (error != BackupSetError::None) return error;
+  return ReadSection(stream, BackupSetError::NumberOfFiles, BackupSetError::NameOfFile, onFile);
 }
 
 std::optional<BackupSetContents> ReadBackupSetFile(const std::string& windowsPath) {

@@ -12,13 +12,8 @@ CArkvaleDoc::CArkvaleDoc(Prompt& prompt, EventLog::Clock clock)
 
 void CArkvaleDoc::LoadSettings() {
   const ConfigSettings s = LoadConfigFile(installDirectory);
-  userName = s.userName;
-  password = s.password;
-  encryptionKey = s.encryptionKey;
-  serverName = s.serverName;
+  ApplySavedSettings(s);
   logFilesToKeep = s.logFilesToKeep;
-  trayIcon = s.trayIcon;
-  minimizedWindow = s.minimizedWindow;
 }
 
 void CArkvaleDoc::ApplySavedSettings(const ConfigSettings& saved) {

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,17 +17,12 @@
 #include "platform/Install.h"
 #include "platform/Paths.h"
 #include "platform/Sockets.h"
+#include "tests/support/LogRecords.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
 #include "tests/support/TempWorld.h"
 
 namespace arkvale::test {
-
-struct LogLine {
-  int level;
-  std::string message;
-  unsigned long sortKey;
-};
 
 // The Backup dialog's counters and bars as a run leaves them, with the highest bar positions seen.
 class FakeBackupDialog : public BackupProgress {
@@ -99,24 +93,9 @@ class BackupFixture : public ::testing::Test {
            std::to_string(static_cast<int32_t>(status->modificationTime));
   }
 
-  std::vector<LogLine> Log() const {
-    std::vector<LogLine> out;
-    auto lines = doc->eventLog.ReadAll(4000);
-    if (!lines) return out;
-    for (const auto& line : *lines) {
-      std::vector<std::string> fields;
-      std::stringstream in(line);
-      std::string field;
-      while (std::getline(in, field, '\t')) fields.push_back(field);
-      if (fields.size() != 4) continue;
-      out.push_back({std::stoi(fields[1]), fields[2], std::stoul(fields[3])});
-    }
-    return out;
-  }
+  std::vector<LogRecord> Log() const { return ParseLogLines(doc->eventLog.ReadAll(4000)); }
   std::vector<std::string> LogMessages() const {
-    std::vector<std::string> out;
-    for (const auto& l : Log()) out.push_back(l.message);
-    return out;
+    return LogMessagesOf(doc->eventLog.ReadAll(4000));
   }
 
   static constexpr const char* kKey = "correct horse battery";

@@ -150,7 +150,7 @@ TEST_F(BackupRunServerTest, CompleteRunEndsWithTheSuccessEntrySortedLast) {
   EXPECT_EQ(log[2].level, 0);
   auto sorted = log;
   std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const LogLine& a, const LogLine& b) { return a.sortKey < b.sortKey; });
+                   [](const LogRecord& a, const LogRecord& b) { return a.sortKey < b.sortKey; });
   EXPECT_EQ(sorted.back().message, "All files in session transferred succesfully");
   EXPECT_EQ(prompt.boxes().back().icon, Icon::Information);
 }

@@ -7,6 +7,7 @@
 #include "client/transfer/FileCopy.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "tests/support/LogRecords.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempWorld.h"
 
@@ -19,16 +20,7 @@ class FileCopyTest : public ::testing::Test {
     std::filesystem::create_directories(world.driveC() + "/Program Files/Arkvale");
     log.Open("C:\\Program Files\\Arkvale", prompt);
   }
-  std::vector<std::string> Messages() {
-    std::vector<std::string> out;
-    for (const auto& line : log.ReadAll(2000).value_or(std::vector<std::string>{})) {
-      auto first = line.find('\t');
-      auto second = line.find('\t', first + 1);
-      auto third = line.find('\t', second + 1);
-      out.push_back(line.substr(second + 1, third - second - 1));
-    }
-    return out;
-  }
+  std::vector<std::string> Messages() const { return test::LogMessagesOf(log.ReadAll(2000)); }
   std::string C(const std::string& rel) { return world.driveC() + "/" + rel; }
 
   test::TempWorld world;
