@@ -13,8 +13,12 @@ namespace arkvale {
 
 namespace {
 
-// "%s" stops at a NUL; so does the written value.
-std::string AsCString(const std::string& value) { return std::string(value.c_str()); }
+// "%s" stops at a NUL; so does the written value. It also stops at a line break, as a one-line
+// edit field takes pasted text: the rest could never be read back as this value, and every later
+// line would be read as the setting before it.
+std::string AsLine(const std::string& value) {
+  return value.substr(0, value.find_first_of(std::string("\n\0", 2)));
+}
 
 class LineReader {
  public:
@@ -70,7 +74,7 @@ ConfigSettings LoadConfigFile(const std::string& installDirectory) {
 std::string FormatConfigFile(const ConfigSettings& s) {
   std::string out;
   for (const std::string* value : {&s.userName, &s.password, &s.encryptionKey, &s.serverName}) {
-    out += AsCString(*value);
+    out += AsLine(*value);
     out += '\n';
   }
   out += std::to_string(s.logFilesToKeep);

@@ -47,7 +47,7 @@ std::optional<ConfigSettings> ReadConfigFile(const std::string& installDirectory
 ConfigSettings LoadConfigFile(const std::string& installDirectory);
 
 // The exact bytes of the writing rule: "%s\n" for the strings, "%d\n" for the count, "1\n" or
-// "0\n" for each flag.
+// "0\n" for each flag. A string is written up to a NUL or a line break.
 std::string FormatConfigFile(const ConfigSettings& settings);
 
 // How a writer reports a file it cannot write: the log (null for the wizard, which keeps none)

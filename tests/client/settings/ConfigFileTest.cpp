@@ -110,6 +110,15 @@ TEST_F(ConfigFileTest, ValuesFillingTheBufferShiftTheLines) {
   EXPECT_EQ(back.logFilesToKeep, 0);  // "srv"
 }
 
+TEST_F(ConfigFileTest, AValueEndsAtALineBreakSoTheOthersKeepTheirLines) {
+  RecordingPrompt prompt;
+  ConfigSettings s{"ann", "pass\nword", "key\r\nrest", "vault", 7, 1, 1, 0};
+  ASSERT_TRUE(SaveConfigFile(kInstallDirectory, s, {prompt}));
+  EXPECT_EQ(TempWorld::ReadHostFile(configHost()), "ann\npass\nkey\r\nvault\n7\n1\n1\n0\n");
+  EXPECT_EQ(LoadConfigFile(kInstallDirectory),
+            (ConfigSettings{"ann", "pass", "key", "vault", 7, 1, 1, 0}));
+}
+
 TEST_F(ConfigFileTest, MissingLinesReadAsEmptyZeroAndOff) {
   WriteConfig("ann\nsecret\n");
   EXPECT_EQ(LoadConfigFile(kInstallDirectory),
