@@ -80,8 +80,4 @@ inline constexpr int kEncryptingBar = 1104;
 inline constexpr int kPaneCount = 7;
 inline QString PaneName(int pane) { return QStringLiteral("pane%1").arg(pane); }
 
-// Notification icon: identifier and callback message (the first user message plus 2).
-inline constexpr int kTrayIconId = 128;
-inline constexpr int kTrayCallbackMessage = 1026;
-
 }  // namespace arkvale::ids
