@@ -20,6 +20,7 @@
 #include "tests/support/LogRecords.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TempWorld.h"
 
 namespace arkvale::test {
@@ -75,6 +76,17 @@ class BackupFixture : public ::testing::Test {
     ASSERT_GE(socket, 0);
     ASSERT_EQ(plat::SocketConnect(socket, 0x7F000001u, port), 0);
     session->sessionSocket = socket;
+  }
+
+  // Starts the scripted server and connects the session to it.
+  void Serve(ScriptedServer& server) {
+    server.Start();
+    ConnectTo(server.port());
+  }
+  // The run spoke exactly as the script expected.
+  static void ExpectScriptFollowed(const ScriptedServer& server) {
+    const std::vector<std::string> failures = server.failures();
+    EXPECT_TRUE(failures.empty()) << failures.front();
   }
 
   // Host path of a Windows path of this world.

@@ -34,10 +34,9 @@ TEST_F(BackupRunScriptedTest, EmptySelectionSendsZeroAndReportsSuccess) {
       .Expect("0")
       .Expect("SEND_QUOTA_DATA")
       .Send("1000:4000");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   auto log = Log();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().message, "All files in session transferred succesfully");
@@ -66,12 +65,11 @@ TEST_F(BackupRunScriptedTest, VanishedFileIsOfferedWithSizeAndTimeZero) {
       .Send("NOT_NEEDED")
       .Expect("SEND_QUOTA_DATA")
       .Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   SelectionSnapshot selection;
   selection.chosenFiles.push_back({"C:\\gone.txt", "C:\\", "gone.txt", 7});
   EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   auto boxes = prompt.boxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "File not found:\nC:\\gone.txt");
@@ -105,8 +103,7 @@ TEST_F(BackupRunScriptedTest, StopBeforeTheFirstFileSendsStopBackup) {
       .Expect("STOP_BACKUP")
       .Expect("SEND_QUOTA_DATA")
       .Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   SelectionSnapshot selection;
   selection.chosenDirectories.push_back({"C:\\data"});
   // The run removes an old stop file when it starts, so the button is pressed once it is under way.
@@ -117,7 +114,7 @@ TEST_F(BackupRunScriptedTest, StopBeforeTheFirstFileSendsStopBackup) {
   }
   WriteFile(kBackupStopFile, "");
   EXPECT_EQ(run.get(), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   EXPECT_FALSE(plat::FileExists(kBackupStopFile));
   EXPECT_EQ(prompt.texts().back(),
             "Actual number of files transfered in session (0) differs from number of files "
@@ -137,12 +134,11 @@ TEST_F(BackupRunScriptedTest, QuotaFailureOnTheThirdOfFiveEndsTheLoop) {
     server.Send(i < 2 ? "FILE_TRANSFER_SUCCESS" : "FILE_TRANSFER_FAILURE");
   }
   server.Expect("SEND_QUOTA_DATA").Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   SelectionSnapshot selection;
   selection.chosenDirectories.push_back({"C:\\five"});
   EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   EXPECT_EQ(dialog.filesTransmitted, 2u);
   EXPECT_GT(dialog.bytesTransmitted, 0u);
   EXPECT_EQ(dialog.transmission, 0);
@@ -181,12 +177,11 @@ TEST_F(BackupRunScriptedTest, MissingEncryptedFileIsAnnouncedAsZero) {
       .Expect("0")
       .Expect("SEND_QUOTA_DATA")
       .Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   SelectionSnapshot selection;
   selection.chosenFiles.push_back({"C:\\data\\a.txt", "C:\\data", "a.txt", 9});
   EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   auto texts = prompt.texts();
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[0], "Error on spawn");
@@ -207,8 +202,7 @@ TEST_F(BackupRunScriptedTest, ALostConnectionEndsTheRunAtOnce) {
       .Send("SEND_ME_FILE_INFO")
       .ReceiveAny()
       .Close();
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   SelectionSnapshot selection;
   selection.chosenDirectories.push_back({"C:\\data"});
   auto started = std::chrono::steady_clock::now();
@@ -226,8 +220,7 @@ TEST_F(BackupRunScriptedTest, ALostConnectionEndsTheRunAtOnce) {
 TEST_F(BackupRunScriptedTest, NoAnswerToBackupEndsBeforeTheLoop) {
   ScriptedServer server;
   server.Expect("BACKUP").Send("HOW_MANY");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 1);
   EXPECT_EQ(server.received(), "BACKUP");
   EXPECT_EQ(prompt.texts(),
@@ -258,12 +251,11 @@ TEST_F(BackupRunScriptedTest, AutomaticRunOffersEveryFileOfTheSetOnce) {
     server.Send("SEND_ME_FILE_INFO").Expect(InfoOf(path)).Send("NO");
   }
   server.Expect("SEND_QUOTA_DATA").Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   backupInProgress = false;
   scheduleSuspended = true;
   EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   EXPECT_FALSE(scheduleSuspended);
   auto boxes = prompt.boxes();
   ASSERT_EQ(boxes.size(), 1u);
@@ -283,10 +275,9 @@ TEST_F(BackupRunScriptedTest, AutomaticRunOfADamagedSetSaysSo) {
   ScriptedServer server;
   server.Expect("BACKUP").Send("HOW_MANY_FILES").Expect("1").Send("SEND_ME_FILE_INFO");
   server.Expect(InfoOf("C:\\data\\a.txt")).Send("NO").Expect("SEND_QUOTA_DATA").Send("1:2");
-  server.Start();
-  ConnectTo(server.port());
+  Serve(server);
   EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
-  EXPECT_TRUE(server.failures().empty()) << server.failures()[0];
+  ExpectScriptFollowed(server);
   auto log = Log();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.front().message, "Error reading number of files");
