@@ -38,6 +38,24 @@ class MenuItemStyle : public QProxyStyle {
     return {width, std::max(kItemHeight, metrics.height() + 6)};
   }
 
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element == PE_FrameMenu) {
+      painter->save();
+      painter->setPen(option->palette.color(QPalette::Dark));
+      painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+      painter->restore();
+      return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_MenuPanelWidth) return 1;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -74,7 +92,7 @@ class MenuItemStyle : public QProxyStyle {
       painter->drawPolyline(QPolygon({c + QPoint(-5, 0), c + QPoint(-2, 3), c + QPoint(4, -4)}));
     } else if (!item->icon.isNull()) {
       const QPixmap image =
-          item->icon.pixmap(QSize(16, 16), enabled ? QIcon::Normal : QIcon::Disabled);
+          item->icon.pixmap(QSize(21, 16), enabled ? QIcon::Normal : QIcon::Disabled);
       painter->drawPixmap(imageBox.center() - QPoint(image.width() / 2, image.height() / 2), image);
     }
     painter->setPen(palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Text));

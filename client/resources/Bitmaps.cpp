@@ -258,6 +258,19 @@ QImage ButtonBitmap(int bitmapId, QColor maskColour) {
   return Flatten(drawing, maskColour);
 }
 
+QPixmap MenuImage(int bitmapId) {
+  if (Caption(bitmapId).isEmpty()) return {};
+  QImage drawing(kBitmapWidth, kBitmapHeight, QImage::Format_ARGB32_Premultiplied);
+  drawing.fill(Qt::transparent);
+  QPainter p(&drawing);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawPicture(p, bitmapId);
+  p.end();
+  // The pictures sit in the upper part of the bitmap, above the caption.
+  const QImage picture = drawing.copy(QRect(4, 0, kBitmapWidth - 8, 38));
+  return QPixmap::fromImage(picture.scaled(21, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
 QIcon ApplicationIcon() {
   QIcon icon;
   for (int size : {16, 32, 48}) {

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
 
 namespace arkvale {
 
@@ -13,6 +14,9 @@ inline const QColor kMaskGreen(0, 255, 0);
 // Bitmap 139, 175, 172, 146, 166, 150, 142, 177, 154, 160 or 163, drawn on maskColour; a null
 // image for any other id.
 QImage ButtonBitmap(int bitmapId, QColor maskColour);
+
+// The picture of a bitmap without its caption, on a transparent ground, for a menu item.
+QPixmap MenuImage(int bitmapId);
 
 // Icon 128: the window's and the notification area's icon.
 QIcon ApplicationIcon();

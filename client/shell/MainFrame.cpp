@@ -176,10 +176,7 @@ void CMainFrame::CreateMenu() {
       action->setStatusTip(QString::fromLatin1(item.prompt));
       action->setEnabled(item.wired);
       if (const int bitmap = MenuBitmap(item.command); bitmap != 0) {
-        const bool blue =
-            item.command == ids::kCommandConnect || item.command == ids::kCommandDisconnect;
-        const QColor mask = blue ? kMaskBlue : kMaskGreen;
-        action->setIcon(QIcon(CImageButton::MaskedPixmap(ButtonBitmap(bitmap, mask), mask)));
+        action->setIcon(QIcon(MenuImage(bitmap)));
       }
       const int command = item.command;
       connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
