@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -48,10 +49,21 @@ Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
       catalog_(CatalogPathIn(config_.dataDirectory)),
       store_(ObjectsPathIn(config_.dataDirectory)) {
+  // Two servers on one directory would sweep away each other's uploads in flight.
+  std::string lockPath = config_.dataDirectory + "/server.lock";
+  dataLock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (dataLock_ < 0) throw std::runtime_error(Errno("cannot open " + lockPath));
+  if (::flock(dataLock_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(dataLock_);
+    throw std::runtime_error("another server serves " + config_.dataDirectory);
+  }
   std::vector<std::string> objects = catalog_.Objects();
   store_.Sweep(std::set<std::string>(objects.begin(), objects.end()));
   int wake[2];
-  if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error(Errno("pipe"));
+  if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+    ::close(dataLock_);
+    throw std::runtime_error(Errno("pipe"));
+  }
   wakeRead_ = wake[0];
   wakeWrite_ = wake[1];
 }
@@ -63,6 +75,7 @@ Server::~Server() {
   if (listenFd_ >= 0) ::close(listenFd_);
   ::close(wakeRead_);
   ::close(wakeWrite_);
+  ::close(dataLock_);
 }
 
 std::uint16_t Server::Listen() {

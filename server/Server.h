@@ -31,7 +31,8 @@ void CreateDataDirectory(const std::string& dataDirectory);
 
 class Server {
  public:
-  // Opens the storage and removes what interrupted uploads left behind.
+  // Opens the storage and removes what interrupted uploads left behind. Throws when another
+  // server already serves the same data directory.
   explicit Server(ServerConfig config);
   ~Server();
   Server(const Server&) = delete;
@@ -58,6 +59,7 @@ class Server {
   ServerConfig config_;
   Catalog catalog_;
   ObjectStore store_;
+  int dataLock_ = -1;
   int listenFd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

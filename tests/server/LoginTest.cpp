@@ -112,6 +112,15 @@ TEST(SessionTest, SilentClientIsDropped) {
   EXPECT_TRUE(after->ClosedByServer(3000));
 }
 
+TEST(SessionTest, ASecondServerOnTheSameDataIsRefused) {
+  ServerHarness server;
+  server::ServerConfig config;
+  config.dataDirectory = server.dataDirectory();
+  config.port = 0;
+  EXPECT_THROW(server::Server second(config), std::runtime_error);
+  EXPECT_EQ(LoggedInClient(server.port())->Ask("PING"), "GOT_YOUR_PING");
+}
+
 TEST(SessionTest, ManyClientsAreServedAtOnce) {
   ServerHarness server;
   std::vector<std::unique_ptr<RawClient>> clients;
