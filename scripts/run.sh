@@ -53,7 +53,7 @@ config="$install_dir/config_file"
 if [ ! -e "$config" ]; then
   # User, password, key, server name, log files kept, tray icon, minimized window, run at log-on.
   (umask 077 && printf '%s\n' "$demo_user" "$demo_password" "$demo_key" "$demo_server" 5 1 0 0 \
-    >"$config")
+    >"$config.tmp" && mv "$config.tmp" "$config")
   echo "run: wrote $config for the account $demo_user"
 fi
 
