@@ -42,6 +42,11 @@ void CSession::Show(const std::string& text, Icon icon, Owner owner, const std::
 
 void CSession::SetLoggedIn(bool loggedIn) { doc_.loggedIn = loggedIn ? 1 : 0; }
 
+bool CSession::BeginSession(int socket) {
+  int none = -1;
+  return sessionSocket.compare_exchange_strong(none, socket);
+}
+
 void CSession::EndSession(int socket) {
   if (socket == -1) return;
   plat::SocketClose(socket);
@@ -74,7 +79,12 @@ void CSession::Connect() {
     Show("Failed to open socket", Icon::Error, Owner::MainWindow);
     return;
   }
-  sessionSocket = socket;
+  if (!BeginSession(socket)) {
+    // An automatic connection on a worker thread got there first.
+    plat::SocketClose(socket);
+    Show("Already connected", Icon::Information, Owner::MainWindow);
+    return;
+  }
   if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
     Show("Error on connect", Icon::Error, Owner::MainWindow);

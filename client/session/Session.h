@@ -89,6 +89,8 @@ class CSession {
 
   // Connects and logs in without dialogs from the configuration file; 0 on success, non-zero on
   // failure. Does not take the communications lock: the automatic backup run calls it holding it.
+  // A session already open, or being opened by the Connect command (whose login dialog lets the
+  // start-up timer run), is kept: 0 without a second connection.
   int ConnectAutomatically();
 
   // Starts the background lookup of hostName, then waits for it up to 4 x 1000 ms. The first
@@ -102,6 +104,9 @@ class CSession {
   void Log(int level, const std::string& text, int32_t orderBonus = 0);
   void Show(const std::string& text, Icon icon, Owner owner, const std::string& caption = kCaption);
   void SetLoggedIn(bool loggedIn);
+  // Makes socket the session unless one is open already (or being opened): false then, and the
+  // caller closes its socket, so that no connection is left without an owner.
+  bool BeginSession(int socket);
   // Closes socket and clears sessionSocket if it still holds that socket.
   void EndSession(int socket);
 

@@ -55,6 +55,7 @@ std::optional<uint32_t> CSession::WaitForHostLookup() {
 }
 
 int CSession::ConnectAutomatically() {
+  if (sessionSocket != -1) return 0;
   std::optional<ConfigSettings> settings = ReadConfigFile(doc_.installDirectory);
   if (!settings) {
     Log(kLogError, "Failed to open the configuration file during automatic backup");
@@ -69,7 +70,10 @@ int CSession::ConnectAutomatically() {
   }
   int socket = plat::SocketCreate();
   if (socket < 0) return 1;
-  sessionSocket = socket;
+  if (!BeginSession(socket)) {
+    plat::SocketClose(socket);
+    return 0;
+  }
   if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
     EndSession(socket);

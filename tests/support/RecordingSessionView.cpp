@@ -1,5 +1,7 @@
 #include "tests/support/RecordingSessionView.h"
 
+#include <utility>
+
 namespace arkvale::test {
 
 void RecordingSessionView::ShowConnectionButton(ConnectionButton button) {
@@ -15,6 +17,13 @@ void RecordingSessionView::ShowQuota(const std::string& used, const std::string&
 
 std::optional<LoginCredentials> RecordingSessionView::RunLoginDialog(const std::string& user,
                                                                      const std::string& password) {
+  std::function<void()> action;
+  {
+    std::lock_guard lock(mutex_);
+    action = std::exchange(whileDialogOpen_, nullptr);
+  }
+  // Outside the lock: the action may well show buttons or quota figures itself.
+  if (action) action();
   std::lock_guard lock(mutex_);
   dialogs_.push_back({user, password});
   if (answers_.empty()) return std::nullopt;
@@ -31,6 +40,11 @@ void RecordingSessionView::QueueLogin(const std::string& user, const std::string
 void RecordingSessionView::QueueCancel() {
   std::lock_guard lock(mutex_);
   answers_.push_back(std::nullopt);
+}
+
+void RecordingSessionView::WhileNextDialogOpen(std::function<void()> action) {
+  std::lock_guard lock(mutex_);
+  whileDialogOpen_ = std::move(action);
 }
 
 std::vector<ConnectionButton> RecordingSessionView::buttons() const {

@@ -2,6 +2,7 @@
 // A SessionView that records the connection buttons and quota panes and answers the login dialog
 // from a queue (an empty queue answers Cancel).
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ class RecordingSessionView : public SessionView {
 
   void QueueLogin(const std::string& user, const std::string& password);
   void QueueCancel();
+  // Runs once while the next dialog is open, as a timer that fires during the modal dialog does.
+  void WhileNextDialogOpen(std::function<void()> action);
 
   std::vector<ConnectionButton> buttons() const;
   std::vector<ShownQuota> quotas() const;
@@ -39,6 +42,7 @@ class RecordingSessionView : public SessionView {
   std::vector<ShownQuota> quotas_;
   std::vector<LoginCredentials> dialogs_;
   std::deque<std::optional<LoginCredentials>> answers_;
+  std::function<void()> whileDialogOpen_;
 };
 
 }  // namespace arkvale::test

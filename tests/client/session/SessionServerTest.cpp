@@ -1,4 +1,6 @@
 // The whole session against the reference server: login, quota, keep-alive, disconnect.
+#include <filesystem>
+
 #include "tests/client/session/SessionFixture.h"
 #include "tests/support/ReferenceServer.h"
 
@@ -53,6 +55,30 @@ TEST_F(ReferenceSession, WrongPasswordThreeTimesIsRefused) {
                 Entry(0, "Error in user or password"), Entry(0, "Failed to connect  to server")}));
   EXPECT_EQ(session->sessionSocket, -1);
   EXPECT_EQ(doc->loggedIn, 0);
+}
+
+std::size_t OpenDescriptors() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(ReferenceSession, StartUpConnectionDuringTheLoginDialogLeavesTheSessionToConnect) {
+  const std::size_t before = OpenDescriptors();
+  int automatic = -1;
+  view.WhileNextDialogOpen([&] { automatic = session->ConnectAutomatically(); });
+  view.QueueLogin("ann", "secret");
+  session->Connect();
+  // The Connect command is already under way: no second connection is made.
+  EXPECT_EQ(automatic, 0);
+  EXPECT_EQ(Log(), std::vector<LogEntry>{Entry(0, "Connected to server")});
+  EXPECT_EQ(view.quotas().size(), 1u);
+
+  session->Disconnect();
+  EXPECT_EQ(session->sessionSocket, -1);
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST_F(ReferenceSession, AutomaticConnectionThenServerGoneIsLostOnce) {
