@@ -114,6 +114,7 @@ QTreeWidgetItem* CDriveView::AddItem(QTreeWidgetItem* parent, const std::string&
                                      ItemImages images) {
   Quiet q(quiet);
   auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(text)});
+  item->setData(0, kNameRole, QByteArray::fromStdString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setCheckState(0, Qt::Unchecked);
   SetImages(item, images);
@@ -172,10 +173,13 @@ int CDriveView::PopulateChildren(QTreeWidgetItem* item, const std::string& path)
 
 std::string CDriveView::ItemPath(const QTreeWidgetItem* item) const {
   if (item == nullptr) return {};
-  std::string path = item->text(0).toStdString();
+  auto nameOf = [](const QTreeWidgetItem* it) {
+    return it->data(0, kNameRole).toByteArray().toStdString();
+  };
+  std::string path = nameOf(item);
   for (const QTreeWidgetItem* parent = item->parent(); parent != nullptr;
        parent = parent->parent()) {
-    std::string text = parent->text(0).toStdString();
+    std::string text = nameOf(parent);
     if (text.empty() || text.back() != '\\') text += '\\';
     path = text + path;
   }

@@ -27,6 +27,9 @@ class CDriveView : public QTreeWidget, public SelectionObserver {
   static constexpr int kSelectedImageRole = Qt::UserRole + 2;
   // True for a link to a directory, which ticking a directory above it does not enter.
   static constexpr int kLinkRole = Qt::UserRole + 3;
+  // The item's name as the drive table gives it: the shown text cannot hold every name a host
+  // directory may carry (bytes that are not UTF-8), the path must.
+  static constexpr int kNameRole = Qt::UserRole + 4;
 
   // Fills the drives, then selects and expands the first fixed drive, which broadcasts its path:
   // create the file list first so that it shows that directory.

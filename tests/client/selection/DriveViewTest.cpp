@@ -266,6 +266,18 @@ TEST_F(DriveViewTest, AMouseClickOnTheBoxTicksTheDirectory) {
   EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\pair"}));
 }
 
+TEST_F(DriveViewTest, ADirectoryNamedInBytesThatAreNotUtf8IsShownAndChosenByItsOwnName) {
+  const std::string path = "C:\\caf\xe9";
+  test::TempWorld::WriteHostFile(HostC("caf\xe9/menu.txt"), "content");
+  MakeViews();
+  Select(path);
+  EXPECT_EQ(selection.currentDirectory, path);
+  EXPECT_EQ(files->Rows().RowCount(), 1);
+  ToggleBox(path);
+  EXPECT_EQ(ChosenDirectories(), Strings{path});
+  EXPECT_EQ(Images(path), kFolderWholly);
+}
+
 TEST(TreeImagesTest, FifteenPicturesThatTellTheMarksApart) {
   test::GuiApplication();
   QList<QPixmap> images = DrawTreeImages();
