@@ -273,3 +273,25 @@ TEST_F(MainFrameTest, BackupCommandNeedsAChoiceAndKeepsOneDialog) {
 
 }  // namespace
 }  // namespace arkvale
+
+namespace arkvale {
+namespace {
+
+TEST(MainFrameWizardTest, TheWizardCommandWaitsForTheWizardAndKeepsTheSettings) {
+  ShellWorld w;
+  w.WriteConfig(Account("vault"));
+  CArkvaleDoc doc(w.prompt);
+  CMainFrame frame(doc);
+  // The wizard writes another server name; the running program keeps the one it has.
+  w.WriteWizard(
+      "cd \"$(dirname \"$0\")\" && sleep 0.3 && printf 'bob\\npw\\nk\\nother\\n5\\n1\\n0\\n0\\n' "
+      "> config_file && touch wizard_done\n");
+  frame.OnCommand(ids::kCommandWizard);
+  EXPECT_TRUE(std::filesystem::exists(w.installHostDir() + "/wizard_done"));
+  EXPECT_EQ(doc.serverName.str(), "vault");
+  EXPECT_EQ(frame.settingsCopy().serverName, "vault");
+  EXPECT_TRUE(w.prompt.boxes().empty());
+}
+
+}  // namespace
+}  // namespace arkvale
