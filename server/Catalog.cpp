@@ -8,6 +8,10 @@ namespace arkvale::server {
 
 std::int64_t KilobytesOf(std::int64_t bytes) { return bytes <= 0 ? 0 : (bytes + 1023) / 1024; }
 
+bool Supersedes(const StoredFile& stored, const StoredFile& offered) {
+  return stored.size == offered.size && stored.modified >= offered.modified;
+}
+
 // A prepared statement that is finalised however the call ends.
 class Catalog::Statement {
  public:
@@ -211,15 +215,25 @@ bool Catalog::Fits(const std::string& user, const std::string& path, std::int64_
   return FitsLocked(user, path, storedBytes);
 }
 
-bool Catalog::Commit(const std::string& user, const StoredFile& file, std::string& replacedObject) {
+CommitResult Catalog::Commit(const std::string& user, const StoredFile& file,
+                             std::string& replacedObject) {
   std::lock_guard<std::mutex> hold(mutex_);
   Transaction transaction(db_);
-  if (!FitsLocked(user, file.path, file.storedBytes)) return false;
   replacedObject.clear();
   {
-    Statement old(db_, "SELECT object FROM files WHERE user = ? AND path = ?");
+    Statement old(db_, "SELECT size, modified, object FROM files WHERE user = ? AND path = ?");
     old.Bind(1, user).Bind(2, file.path);
-    if (old.Step()) replacedObject = old.Text(0);
+    if (old.Step()) {
+      StoredFile stored;
+      stored.size = old.Integer(0);
+      stored.modified = old.Integer(1);
+      if (Supersedes(stored, file)) return CommitResult::Superseded;
+      replacedObject = old.Text(2);
+    }
+  }
+  if (!FitsLocked(user, file.path, file.storedBytes)) {
+    replacedObject.clear();
+    return CommitResult::OverQuota;
   }
   Statement upsert(db_,
                    "INSERT OR REPLACE INTO files(user, path, size, modified, stored_bytes, object)"
@@ -232,7 +246,7 @@ bool Catalog::Commit(const std::string& user, const StoredFile& file, std::strin
       .Bind(6, file.object)
       .Step();
   transaction.Commit();
-  return true;
+  return CommitResult::Stored;
 }
 
 std::optional<std::string> Catalog::Remove(const std::string& user, const std::string& path) {

@@ -43,6 +43,11 @@ struct Quota {
 
 std::int64_t KilobytesOf(std::int64_t bytes);
 
+// A stored copy of the same size and at least as late makes an offered file unnecessary.
+bool Supersedes(const StoredFile& stored, const StoredFile& offered);
+
+enum class CommitResult { Stored, Superseded, OverQuota };
+
 class Catalog {
  public:
   explicit Catalog(const std::string& databasePath);
@@ -63,9 +68,10 @@ class Catalog {
   std::vector<StoredFile> Files(const std::string& user);
   // Whether storedBytes of data under path (replacing its present copy) stay within the quota.
   bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes);
-  // Records file as stored if the quota allows it; the replaced copy's object id goes to
-  // replacedObject. False (nothing changed) when it would take the account over its quota.
-  bool Commit(const std::string& user, const StoredFile& file, std::string& replacedObject);
+  // Records file as stored; the replaced copy's object id goes to replacedObject. Nothing changes
+  // when another connection stored a copy that supersedes it meanwhile, or when it would take
+  // the account over its quota.
+  CommitResult Commit(const std::string& user, const StoredFile& file, std::string& replacedObject);
   // Forgets path; the object id of its data, or nullopt when it was not stored.
   std::optional<std::string> Remove(const std::string& user, const std::string& path);
   // Every object id the catalog refers to.

@@ -222,8 +222,7 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
   std::string line = "file " + Printable(offered->path) + " (" + std::to_string(offered->size) +
                      " bytes, time " + std::to_string(offered->modified) + ")";
   std::optional<StoredFile> stored = catalog_.Find(user_, offered->path);
-  if (offered->size == 0 ||
-      (stored && stored->size == offered->size && stored->modified >= offered->modified)) {
+  if (offered->size == 0 || (stored && Supersedes(*stored, *offered))) {
     Log(line + ": not needed");
     channel_.Send(kNotNeeded);
     return FileOutcome::Answered;
@@ -292,23 +291,29 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
   }
 
   std::string replaced;
-  bool committed = false;
+  CommitResult result;
   try {
-    committed = catalog_.Commit(user_, file, replaced);
+    result = catalog_.Commit(user_, file, replaced);
   } catch (const CatalogError& e) {
     store_.Remove(file.object);
     Log(line + ": not stored: " + e.what());
     channel_.Send(kStorageError);
     return FileOutcome::EndDialogue;
   }
-  if (!committed) {
+  if (result == CommitResult::OverQuota) {
     store_.Remove(file.object);
     Log(line + ": refused, over quota");
     channel_.Send("FILE_TRANSFER_FAILURE");
     return FileOutcome::EndDialogue;
   }
-  if (!replaced.empty()) store_.Remove(replaced);
-  Log(line + ": stored");
+  if (result == CommitResult::Superseded) {
+    // Another connection stored this file's equal or later copy meanwhile; that one stays.
+    store_.Remove(file.object);
+    Log(line + ": a copy as late came first, that one is kept");
+  } else {
+    if (!replaced.empty()) store_.Remove(replaced);
+    Log(line + ": stored");
+  }
   channel_.Send("FILE_TRANSFER_SUCCESS");
   return FileOutcome::Answered;
 }

@@ -173,5 +173,22 @@ TEST(BackupTest, TwoClientsBackUpAtOnce) {
   EXPECT_EQ(server.ObjectFiles().size(), 10u);
 }
 
+TEST(BackupTest, AnUploadOvertakenByALaterCopyDoesNotReplaceIt) {
+  ServerHarness server;
+  auto slow = LoggedInClient(server.port());
+  EXPECT_EQ(slow->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(slow->Ask("1"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(slow->Ask(FileInfo("C:\\shared.txt", 4, 100)), "SEND_FILE");
+  EXPECT_EQ(slow->Ask("4"), "BEGIN_TO_SEND_THE_FILE");
+  // Meanwhile the same account stores a later copy of the same size from elsewhere.
+  auto fast = LoggedInClient(server.port());
+  EXPECT_EQ(BackupOne(*fast, "C:\\shared.txt", 4, 200, "late"), "FILE_TRANSFER_SUCCESS");
+  // The earlier copy is as good as stored, but the later one stays.
+  EXPECT_EQ(slow->Ask("old!"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(RestoreOne(*slow, "C:\\shared.txt"), "late");
+  EXPECT_EQ(server.ObjectFiles().size(), 1u);
+  EXPECT_EQ(slow->Ask("SEND_QUOTA_DATA"), "1:100");
+}
+
 }  // namespace
 }  // namespace arkvale::test
