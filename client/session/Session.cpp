@@ -155,6 +155,8 @@ void CSession::Disconnect() {
     SendWord(socket, "DISCONNECT");
     std::this_thread::sleep_for(kDisconnectDelay);
     EndSession(socket);
+    // Ended on purpose: the next keep-alive must not report it as lost.
+    connectionAlive = false;
     Log(kLogInfo, "Disconnected from backup server");
     SetLoggedIn(false);
   }

@@ -269,6 +269,24 @@ TEST_F(Disconnect, LockBusyIsReportedAndNothingIsSent) {
   EXPECT_TRUE(server.received().empty());
 }
 
+TEST_F(Disconnect, AKeepAliveAfterItFindsNoSessionAndLogsNoLoss) {
+  ScriptedServer server;
+  server.Expect("PING").Send("GOT_YOUR_PING").Expect("DISCONNECT");
+  server.Start();
+  int s = plat::SocketCreate();
+  ASSERT_EQ(plat::SocketConnect(s, kLoopback, server.port()), 0);
+  session->sessionSocket = s;
+  session->KeepAlive();
+  ASSERT_TRUE(session->connectionAlive);
+
+  session->Disconnect();
+  session->KeepAlive();
+  EXPECT_EQ(Log(), std::vector<LogEntry>{Entry(0, "Disconnected from backup server")});
+  EXPECT_EQ(view.buttons().back(), ConnectionButton::Connect);
+  EXPECT_TRUE(server.WaitFinished());
+  EXPECT_TRUE(server.failures().empty());
+}
+
 using AutomaticConnection = Connect;
 
 TEST_F(AutomaticConnection, LogsInFromTheConfigurationWithoutBoxes) {
