@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "client/selection/LastModified.h"
 #include "client/selection/Selection.h"
 #include "client/selection/SelectionPaths.h"
 #include "platform/DirectorySearch.h"
@@ -76,7 +77,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case kSizeColumn:
           return QString::number(entry.file.size);
         case kTimeColumn:
-          return QString::fromStdString(FormatLastWrite(entry.file.lastWrite));
+          return QString::fromStdString(FormatLastModified(entry.file.lastWrite));
       }
       return {};
     case Qt::CheckStateRole:

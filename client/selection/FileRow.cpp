@@ -1,20 +1,8 @@
 #include "client/selection/FileRow.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace arkvale {
-
-std::string FormatLastWrite(std::time_t time) {
-  std::tm local{};
-  if (localtime_r(&time, &local) == nullptr) return {};
-  int hour = local.tm_hour % 12;
-  if (hour == 0) hour = 12;
-  char text[64];
-  std::snprintf(text, sizeof text, "%d/%.2d/%.2d (%d:%.2d%c)", local.tm_mon + 1, local.tm_mday,
-                local.tm_year % 100, hour, local.tm_min, local.tm_hour < 12 ? 'a' : 'p');
-  return text;
-}
 
 namespace {
 

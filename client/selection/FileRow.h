@@ -12,9 +12,6 @@ struct FileRow {
   std::time_t lastWrite = 0;
 };
 
-// "3/30/04 (3:07p)": month, day, two-digit year, 12-hour clock, in local time.
-std::string FormatLastWrite(std::time_t time);
-
 // Ascending order of two rows by a column: 0 the names without regard to case, 1 the sizes,
 // 2 the times of last change. Negative, zero or positive.
 int CompareFileRows(const FileRow& a, const FileRow& b, int column);

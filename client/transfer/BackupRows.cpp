@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 
 #include "platform/DirectorySearch.h"
 #include "platform/Files.h"
@@ -51,17 +50,6 @@ BackupRows BuildBackupRows(const std::vector<ChosenDirectory>& directories,
     rows.filesSelected += 1;
   }
   return rows;
-}
-
-std::string FormatLastModified(std::time_t when) {
-  std::tm local{};
-  if (localtime_r(&when, &local) == nullptr) return {};
-  int hour = local.tm_hour % 12;
-  if (hour == 0) hour = 12;
-  char text[64];
-  std::snprintf(text, sizeof text, "%d/%.2d/%.2d (%d:%.2d%c)", local.tm_mon + 1, local.tm_mday,
-                local.tm_year % 100, hour, local.tm_min, local.tm_hour < 12 ? 'a' : 'p');
-  return text;
 }
 
 std::string DirectoryCell(const ChosenDirectoryRow& row, int column) {

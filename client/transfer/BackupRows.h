@@ -9,6 +9,7 @@
 
 #include "client/selection/ChosenDirectory.h"
 #include "client/selection/ChosenFile.h"
+#include "client/selection/LastModified.h"
 
 namespace arkvale {
 
@@ -40,10 +41,6 @@ struct BackupRows {
 // listed gets 0 files and 0 bytes; a chosen file that is gone gets no row and counts nothing.
 BackupRows BuildBackupRows(const std::vector<ChosenDirectory>& directories,
                            const std::vector<ChosenFile>& files);
-
-// Local time as "%d/%0.2d/%0.2d (%d:%0.2d%c)": month, day, two-digit year, 12-hour clock with
-// "a" before noon and "p" from noon on, as in 3/05/04 (2:07p).
-std::string FormatLastModified(std::time_t when);
 
 // Column texts (0 to 3) of a row.
 std::string DirectoryCell(const ChosenDirectoryRow& row, int column);

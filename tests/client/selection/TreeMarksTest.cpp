@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "client/selection/FileRow.h"
+#include "client/selection/LastModified.h"
 #include "client/selection/Selection.h"
 #include "client/selection/SelectionPaths.h"
 #include "client/selection/TreeMarks.h"
@@ -161,10 +162,10 @@ class LocalTimeInUtc : public ::testing::Test {
 };
 
 TEST_F(LocalTimeInUtc, LastWriteOnATwelveHourClock) {
-  EXPECT_EQ(FormatLastWrite(Utc(2004, 3, 30, 15, 7)), "3/30/04 (3:07p)");
-  EXPECT_EQ(FormatLastWrite(Utc(2010, 1, 5, 0, 30)), "1/05/10 (12:30a)");
-  EXPECT_EQ(FormatLastWrite(Utc(2026, 12, 7, 12, 0)), "12/07/26 (12:00p)");
-  EXPECT_EQ(FormatLastWrite(Utc(2000, 7, 1, 11, 59)), "7/01/00 (11:59a)");
+  EXPECT_EQ(FormatLastModified(Utc(2004, 3, 30, 15, 7)), "3/30/04 (3:07p)");
+  EXPECT_EQ(FormatLastModified(Utc(2010, 1, 5, 0, 30)), "1/05/10 (12:30a)");
+  EXPECT_EQ(FormatLastModified(Utc(2026, 12, 7, 12, 0)), "12/07/26 (12:00p)");
+  EXPECT_EQ(FormatLastModified(Utc(2000, 7, 1, 11, 59)), "7/01/00 (11:59a)");
 }
 
 TEST(FileRowTest, ComparesByColumn) {
