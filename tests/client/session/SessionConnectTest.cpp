@@ -1,9 +1,7 @@
 // Connect, keep-alive, disconnect and the automatic connection against a scripted server.
 #include <chrono>
-#include <fstream>
 
 #include "client/session/ChildTools.h"
-#include "client/session/CredentialsKey.h"
 #include "tests/client/session/SessionFixture.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -11,17 +9,6 @@ namespace arkvale::test {
 namespace {
 
 constexpr uint32_t kLoopback = 0x7f000001;
-
-// The plain text of encrypted credentials, through the host's encryptor.
-std::string Decrypt(const std::string& encrypted, const std::string& dir) {
-  char key[kCredentialsKeyLength + 1];
-  AssembleCredentialsKey(key);
-  std::ofstream(dir + "/key") << key;
-  std::ofstream(dir + "/blob.cpt", std::ios::binary) << encrypted;
-  std::string command = "ccrypt -d -f -k '" + dir + "/key' '" + dir + "/blob.cpt'";
-  if (std::system(command.c_str()) != 0) return "<ccrypt failed>";
-  return TempWorld::ReadHostFile(dir + "/blob");
-}
 
 class Connect : public SessionFixture {
  protected:
@@ -80,7 +67,8 @@ TEST_F(Connect, LoginAcceptedWithTheTypedPairShowsQuotaThenDisconnects) {
   const std::string tail = "SEND_QUOTA_DATADISCONNECT";
   ASSERT_GT(received.size(), tail.size());
   EXPECT_EQ(received.substr(received.size() - tail.size()), tail);
-  EXPECT_EQ(Decrypt(received.substr(0, received.size() - tail.size()), world.root()), "bob,typed,");
+  EXPECT_EQ(DecryptCredentials(received.substr(0, received.size() - tail.size()), world.root()),
+            "bob,typed,");
 }
 
 TEST_F(Connect, ThreeRefusalsThenFailureEntryAndClosedSocket) {
@@ -309,7 +297,7 @@ TEST_F(AutomaticConnection, LogsInFromTheConfigurationWithoutBoxes) {
   std::string received = server.received();
   const std::string tail = "SEND_QUOTA_DATA";
   ASSERT_GT(received.size(), tail.size());
-  EXPECT_EQ(Decrypt(received.substr(0, received.size() - tail.size()), world.root()),
+  EXPECT_EQ(DecryptCredentials(received.substr(0, received.size() - tail.size()), world.root()),
             "ann,secret,");
 }
 

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "client/session/CredentialsKey.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
 #include "client/settings/InstallPaths.h"
@@ -16,6 +18,7 @@
 #include "platform/Install.h"
 #include "platform/Paths.h"
 #include "platform/Sockets.h"
+#include "tests/support/LogRecords.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
 #include "tests/support/TempWorld.h"
@@ -24,19 +27,21 @@ namespace arkvale::test {
 
 inline constexpr std::time_t kFixedNow = 1700000000;
 
-struct LogEntry {
-  int level;
-  std::string message;
-  unsigned long sortKey;
-  bool operator==(const LogEntry&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& out, const LogEntry& e) {
-  return out << "(" << e.level << ", \"" << e.message << "\", " << e.sortKey << ")";
-}
+using LogEntry = LogRecord;
 
 inline std::string HostPath(const std::string& windowsPath) {
   return plat::ToHostPath(windowsPath).value_or("");
+}
+
+// The plain text of encrypted credentials, through the host's encryptor; dir holds its files.
+inline std::string DecryptCredentials(const std::string& encrypted, const std::string& dir) {
+  char key[kCredentialsKeyLength + 1];
+  AssembleCredentialsKey(key);
+  std::ofstream(dir + "/key") << key;
+  std::ofstream(dir + "/blob.cpt", std::ios::binary) << encrypted;
+  std::string command = "ccrypt -d -f -k '" + dir + "/key' '" + dir + "/blob.cpt'";
+  if (std::system(command.c_str()) != 0) return "<ccrypt failed>";
+  return TempWorld::ReadHostFile(dir + "/blob");
 }
 
 class SessionFixture : public ::testing::Test {
@@ -67,18 +72,7 @@ class SessionFixture : public ::testing::Test {
                                           FormatConfigFile(settings), 0600));
   }
 
-  std::vector<LogEntry> Log() const {
-    std::vector<LogEntry> entries;
-    for (std::string line : doc->eventLog.ReadAll(2000).value_or(std::vector<std::string>{})) {
-      if (!line.empty() && line.back() == '\n') line.pop_back();
-      std::size_t a = line.find('\t');
-      std::size_t b = line.find('\t', a + 1);
-      std::size_t c = line.rfind('\t');
-      entries.push_back({std::stoi(line.substr(a + 1, b - a - 1)), line.substr(b + 1, c - b - 1),
-                         std::stoul(line.substr(c + 1))});
-    }
-    return entries;
-  }
+  std::vector<LogEntry> Log() const { return ParseLogLines(doc->eventLog.ReadAll(2000)); }
 
   static LogEntry Entry(int level, const std::string& message, int bonus = 0) {
     return {level, message, static_cast<unsigned long>(kFixedNow + bonus)};

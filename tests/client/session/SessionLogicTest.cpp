@@ -133,23 +133,13 @@ TEST_F(Quota, RefreshShowsThePanesAndKeepsThemWhenNothingUsableComes) {
 
 using Credentials = SessionFixture;
 
-std::string Decrypt(const std::string& encrypted, const std::string& dir) {
-  char key[kCredentialsKeyLength + 1];
-  AssembleCredentialsKey(key);
-  std::ofstream(dir + "/key") << key;
-  std::ofstream(dir + "/blob.cpt", std::ios::binary) << encrypted;
-  std::string command = "ccrypt -d -f -k '" + dir + "/key' '" + dir + "/blob.cpt'";
-  if (std::system(command.c_str()) != 0) return "<ccrypt failed>";
-  return TempWorld::ReadHostFile(dir + "/blob");
-}
-
 TEST_F(Credentials, EncryptedWithTheBuiltInKeyAndNoFileLeftBehind) {
   std::string out;
   int n = session->EncryptCredentials("ann,secret,", out);
   ASSERT_GT(n, 0);
   EXPECT_EQ(static_cast<std::size_t>(n), out.size());
   EXPECT_LE(out.size(), kEncryptedCredentialsCapacity);
-  EXPECT_EQ(Decrypt(out, world.root()), "ann,secret,");
+  EXPECT_EQ(DecryptCredentials(out, world.root()), "ann,secret,");
   EXPECT_FALSE(plat::FileExists(kCredentialsFile));
   EXPECT_FALSE(plat::FileExists(kCredentialsCpt));
   EXPECT_TRUE(Log().empty());
@@ -176,7 +166,7 @@ TEST_F(Credentials, KeyAndPasswordNeverReachTheCommandLineAndThePlainFileIsPriva
   InstallRecordingEncryptor(record);
   std::string out;
   ASSERT_GT(session->EncryptCredentials("ann,Pa55word!,", out), 0);
-  EXPECT_EQ(Decrypt(out, world.root()), "ann,Pa55word!,");
+  EXPECT_EQ(DecryptCredentials(out, world.root()), "ann,Pa55word!,");
   std::string seen = TempWorld::ReadHostFile(record);
   char key[kCredentialsKeyLength + 1];
   AssembleCredentialsKey(key);
