@@ -1,6 +1,8 @@
 #include "server/Catalog.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "server/PasswordHash.h"
 
@@ -83,6 +85,9 @@ class Transaction {
 }  // namespace
 
 Catalog::Catalog(const std::string& databasePath) {
+  // Created owner-only before SQLite sees it; its journal files take the same mode.
+  int fd = ::open(databasePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd >= 0) ::close(fd);
   if (sqlite3_open_v2(databasePath.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {

@@ -94,6 +94,8 @@ TEST(HostileInputTest, PathsAreKeysNeverFileNames) {
     EXPECT_TRUE(name == "objects" || name == "server.lock" || name.starts_with("catalog.sqlite"))
         << name;
   }
+  EXPECT_EQ(fs::status(server::CatalogPathIn(server.dataDirectory())).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   for (const std::string& name : server.ObjectFiles()) {
     EXPECT_EQ(name.size(), 32u);
     EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), std::string::npos) << name;
