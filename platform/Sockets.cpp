@@ -17,8 +17,6 @@ namespace plat {
 namespace {
 
 constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
-// A send that makes no progress for this long fails instead of blocking for ever.
-constexpr int kSendTimeoutSeconds = 60;
 // A server that never answers the connection request is given up after this long.
 constexpr int kConnectTimeoutMs = 20000;
 
@@ -80,7 +78,7 @@ int SocketCreate() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   timeval timeout{};
-  timeout.tv_sec = kSendTimeoutSeconds;
+  timeout.tv_sec = kSendTimeoutMs / 1000;
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   return fd;
 }
@@ -102,16 +100,25 @@ int SocketConnect(int socket, uint32_t ipv4, uint16_t port) {
   return result;
 }
 
-long SocketSend(int socket, const void* data, std::size_t length) {
+long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs) {
   const char* bytes = static_cast<const char*>(data);
   std::size_t sent = 0;
   while (sent < length) {
-    ssize_t n = ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL);
-    if (n < 0) {
-      if (errno == EINTR) continue;
+    ssize_t n = ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) {
+      sent += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+    // The peer takes nothing at the moment: wait, bounded, until it does.
+    pollfd pfd{socket, POLLOUT, 0};
+    int ready = ::poll(&pfd, 1, timeoutMs < 0 ? 0 : timeoutMs);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) {
+      if (ready == 0) errno = ETIMEDOUT;
       return -1;
     }
-    sent += static_cast<std::size_t>(n);
   }
   return static_cast<long>(sent);
 }

@@ -14,12 +14,15 @@ int SocketsStartup();
 // answer with 127.0.0.1 without asking the resolver. nullopt when the lookup fails.
 std::optional<uint32_t> LookupHost(const std::string& name);
 
+// A send that makes no progress for this long fails instead of blocking for ever.
+inline constexpr int kSendTimeoutMs = 60000;
+
 int SocketCreate();  // descriptor or -1
 // 0 or -1; an unanswered connection attempt fails after 20 seconds.
 int SocketConnect(int socket, uint32_t ipv4, uint16_t port);
 // One send of the whole buffer (retried until all is sent); bytes sent or -1, also when no
-// progress is made for 60 seconds.
-long SocketSend(int socket, const void* data, std::size_t length);
+// progress is made for timeoutMs.
+long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs = kSendTimeoutMs);
 // One receive of at most capacity bytes, waiting at most timeoutMs; bytes received, 0 when the
 // peer closed, -1 on error or time-out.
 long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs);

@@ -6,8 +6,8 @@
 
 namespace arkvale {
 
-long SendWord(int socket, std::string_view word) {
-  return plat::SocketSend(socket, word.data(), word.size());
+long SendWord(int socket, std::string_view word, int timeoutMs) {
+  return plat::SocketSend(socket, word.data(), word.size(), timeoutMs);
 }
 
 long SendBytes(int socket, const void* data, std::size_t length) {

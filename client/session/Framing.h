@@ -1,7 +1,7 @@
 #pragma once
 // Framing on the session socket: no length prefix, no terminator. A word or a buffer goes out with
-// one send; a reply is one receive of a stated capacity, read as a C string. Every receive is
-// bounded in time, so a silent server never hangs a caller.
+// one send; a reply is one receive of a stated capacity, read as a C string. Every send and every
+// receive is bounded in time, so a silent server never hangs a caller.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,8 +18,9 @@ inline constexpr std::size_t kLoginReplyCapacity = 7;
 inline constexpr std::size_t kReplyCapacity = 1000;
 inline constexpr std::size_t kLongReplyCapacity = 2000;
 
-// One send of exactly the word's characters (no NUL, no newline). Bytes sent, or -1.
-long SendWord(int socket, std::string_view word);
+// One send of exactly the word's characters (no NUL, no newline). Bytes sent, or -1, also when
+// the server takes nothing for timeoutMs.
+long SendWord(int socket, std::string_view word, int timeoutMs = kReplyTimeoutMs);
 // One send of the whole buffer. Bytes sent, or -1.
 long SendBytes(int socket, const void* data, std::size_t length);
 

@@ -168,7 +168,7 @@ void CSession::KeepAlive() {
   int lock = AcquireCommsLock();
   if (lock == -1) return;
   int socket = sessionSocket;
-  SendWord(socket, "PING");
+  SendWord(socket, "PING", kKeepAliveTimeoutMs);
   if (ReceiveReply(socket, kReplyCapacity, kKeepAliveTimeoutMs) == "GOT_YOUR_PING") {
     view_.ShowConnectionButton(ConnectionButton::Disconnect);
     connectionAlive = true;

@@ -1,4 +1,10 @@
 // Connect, keep-alive, disconnect and the automatic connection against a scripted server.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "client/session/ChildTools.h"
@@ -217,6 +223,36 @@ TEST_F(KeepAlive, SilentServerIsGivenUpQuickly) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
   EXPECT_EQ(session->sessionSocket, -1);
   EXPECT_EQ(Log(), std::vector<LogEntry>{Entry(2, "Lost connection to server")});
+}
+
+TEST_F(KeepAlive, ServerThatStoppedReadingIsGivenUpQuickly) {
+  // A server that accepts nothing and reads nothing: once its buffers are full, a send makes no
+  // progress, as after a run that streamed into a hung server.
+  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(kLoopback);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  int s = plat::SocketCreate();
+  ASSERT_EQ(plat::SocketConnect(s, kLoopback, ntohs(address.sin_port)), 0);
+  const int flags = ::fcntl(s, F_GETFL);
+  ::fcntl(s, F_SETFL, flags | O_NONBLOCK);
+  std::string chunk(65536, 'x');
+  while (::send(s, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) {
+  }
+  ::fcntl(s, F_SETFL, flags);
+  session->sessionSocket = s;
+  session->connectionAlive = true;
+
+  auto start = std::chrono::steady_clock::now();
+  session->KeepAlive();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(8000));
+  EXPECT_EQ(session->sessionSocket, -1);
+  EXPECT_EQ(Log(), std::vector<LogEntry>{Entry(2, "Lost connection to server")});
+  ::close(listener);
 }
 
 TEST_F(KeepAlive, TickSkippedWhileAnExchangeHoldsTheLock) {
