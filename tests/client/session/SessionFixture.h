@@ -47,9 +47,9 @@ inline std::string DecryptCredentials(const std::string& encrypted, const std::s
 class SessionFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* build = std::getenv("ARKVALE_BUILD_DIR");
+    std::vector<std::string> installed;
     std::string error;
-    ASSERT_TRUE(plat::InstallPrograms(std::string(build ? build : ".") + "/bin", error)) << error;
+    ASSERT_TRUE(plat::InstallTools(installed, error)) << error;
     WriteConfig("ann", "secret", "filekey", "backup");
     MakeSession();
   }
