@@ -8,7 +8,10 @@
 
 namespace arkvale::server {
 
-std::int64_t KilobytesOf(std::int64_t bytes) { return bytes <= 0 ? 0 : (bytes + 1023) / 1024; }
+// Rounds up without adding first: the data size comes from the client and may be near the limit.
+std::int64_t KilobytesOf(std::int64_t bytes) {
+  return bytes <= 0 ? 0 : bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+}
 
 bool Supersedes(const StoredFile& stored, const StoredFile& offered) {
   return stored.size == offered.size && stored.modified >= offered.modified;
@@ -212,7 +215,7 @@ bool Catalog::FitsLocked(const std::string& user, const std::string& path,
                   " FROM files WHERE user = ?1 AND path <> ?2) FROM users WHERE name = ?1");
   query.Bind(1, user).Bind(2, path);
   if (!query.Step()) return false;
-  return query.Integer(1) + KilobytesOf(storedBytes) <= query.Integer(0);
+  return KilobytesOf(storedBytes) <= query.Integer(0) - query.Integer(1);
 }
 
 bool Catalog::Fits(const std::string& user, const std::string& path, std::int64_t storedBytes) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "tests/server/Dialogues.h"
@@ -79,6 +81,22 @@ TEST(HostileInputTest, MalformedFileDescriptionsAndSizesAreRefusedInStep) {
   EXPECT_EQ(client->Ask("2"), "BEGIN_TO_SEND_THE_FILE");
   EXPECT_EQ(client->Ask("ok"), "FILE_TRANSFER_SUCCESS");
   EXPECT_EQ(Listing(*client), "C:\\a.txt\t2\t10\t5\n");
+}
+
+TEST(HostileInputTest, ADataSizeNearTheLimitOfItsTypeIsOverTheQuotaNotWrappedIntoIt) {
+  ServerHarness server;
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  EXPECT_EQ(server::KilobytesOf(kLargest), kLargest / 1024 + 1);
+  EXPECT_FALSE(server.catalog().Fits("ann", "C:\\huge", kLargest - 100));
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("1"), "SEND_ME_FILE_INFO");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\huge", 5, 1)), "SEND_FILE");
+  EXPECT_EQ(client->Ask(std::to_string(kLargest)), "BEGIN_TO_SEND_THE_FILE");
+  // Twice the whole quota: none of it may reach the disk.
+  client->Send(std::string(200 * 1024, 'h'));
+  EXPECT_TRUE(client->Silent(300));
+  EXPECT_TRUE(server.ObjectFiles().empty());
 }
 
 TEST(HostileInputTest, PathsAreKeysNeverFileNames) {
