@@ -36,6 +36,7 @@ constexpr const char* kUsage =
     "  --exist-ok              add-user of an existing name succeeds and changes nothing\n"
     "  --help                  this text\n"
     "\n"
+    "A PASSWORD of \"-\" is read from the first line of standard input instead.\n"
     "Serving prints \"listening on port N\" on standard output once it accepts clients, logs\n"
     "to standard error and stops on SIGTERM or SIGINT. Quotas are in kilobytes of 1024\n"
     "bytes. list-users prints NAME, used KB, quota KB and number of files, TAB-separated.\n"
@@ -60,6 +61,16 @@ std::string DefaultDataDirectory() {
 
 // Names and passwords travel as "user,password,", so neither may hold a comma.
 bool UsableInCredentials(const std::string& text) { return text.find(',') == std::string::npos; }
+
+// "-" takes the password from standard input, which keeps it out of the process list and the
+// shell's history; nullopt when there is no line to read.
+std::optional<std::string> PasswordFrom(const std::string& word, std::istream& in) {
+  if (word != "-") return word;
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
 
 int Serve(const ServerConfig& config, std::ostream& out) {
   // Termination signals are taken by one thread that stops the server.
@@ -93,7 +104,8 @@ int Serve(const ServerConfig& config, std::ostream& out) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
   ServerConfig config;
   bool existOk = false;
   std::vector<std::string> words;
@@ -155,13 +167,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     Catalog catalog(CatalogPathIn(config.dataDirectory));
     if (command == "add-user" && operands == 3) {
       std::optional<long long> quota = Number(words[3], 0, 1LL << 50);
-      if (!quota || words[1].empty() || !UsableInCredentials(words[1]) ||
-          !UsableInCredentials(words[2])) {
+      std::optional<std::string> password = PasswordFrom(words[2], in);
+      if (!quota || !password || words[1].empty() || !UsableInCredentials(words[1]) ||
+          !UsableInCredentials(*password)) {
         err << "arkvale-server: add-user needs a name and a password without commas and a "
                "quota in kilobytes\n";
         return kExitUsage;
       }
-      if (catalog.AddUser(words[1], words[2], *quota)) {
+      if (catalog.AddUser(words[1], *password, *quota)) {
         out << "added user " << words[1] << " with a quota of " << *quota << " KB\n";
         return 0;
       }
@@ -186,11 +199,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
       return 0;
     }
     if (command == "set-password" && operands == 2) {
-      if (!UsableInCredentials(words[2])) {
-        err << "arkvale-server: a password cannot hold a comma\n";
+      std::optional<std::string> password = PasswordFrom(words[2], in);
+      if (!password || !UsableInCredentials(*password)) {
+        err << "arkvale-server: set-password needs a password without commas\n";
         return kExitUsage;
       }
-      if (!catalog.SetPassword(words[1], words[2])) {
+      if (!catalog.SetPassword(words[1], *password)) {
         err << "arkvale-server: no user " << words[1] << "\n";
         return kExitNoSuchUser;
       }

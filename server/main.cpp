@@ -5,6 +5,6 @@
 #include "server/CommandLine.h"
 
 int main(int argc, char** argv) {
-  return arkvale::server::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                         std::cerr);
+  return arkvale::server::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cin,
+                                         std::cout, std::cerr);
 }

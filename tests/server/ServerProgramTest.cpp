@@ -4,8 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
+#include "server/CommandLine.h"
+#include "server/Server.h"
 #include "tests/server/Dialogues.h"
 #include "tests/server/RawClient.h"
 #include "tests/support/ReferenceServer.h"
@@ -47,6 +50,26 @@ TEST_F(ServerProgramTest, AccountCommandsWorkBesideARunningServer) {
   RawClient client(server.port());
   EXPECT_EQ(client.Login("ann", "secret"), "OK");  // --exist-ok left the password alone
   EXPECT_EQ(client.Ask("SEND_QUOTA_DATA"), "0:2000");
+}
+
+TEST_F(ServerProgramTest, APasswordGivenAsDashIsReadFromStandardInput) {
+  auto run = [&](std::vector<std::string> words, const std::string& input) {
+    words.insert(words.begin(), {"--data", data_});
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    return server::RunCommandLine(words, in, out, err);
+  };
+  EXPECT_EQ(run({"add-user", "ann", "-", "10"}, "typed secret\n"), 0);
+  EXPECT_EQ(run({"add-user", "bob", "-", "10"}, ""), server::kExitUsage);
+  EXPECT_EQ(run({"set-password", "ann", "-"}, "has,comma\n"), server::kExitUsage);
+  {
+    server::Catalog catalog(server::CatalogPathIn(data_));
+    EXPECT_TRUE(catalog.PasswordMatches("ann", "typed secret"));
+    EXPECT_EQ(catalog.Accounts().size(), 1u);
+  }
+  EXPECT_EQ(run({"set-password", "ann", "-"}, "other\r\n"), 0);
+  server::Catalog catalog(server::CatalogPathIn(data_));
+  EXPECT_TRUE(catalog.PasswordMatches("ann", "other"));
 }
 
 TEST_F(ServerProgramTest, DataSurvivesARestartAndSigtermStopsCleanly) {
