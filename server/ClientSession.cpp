@@ -12,6 +12,7 @@
 #include <span>
 
 #include "server/CredentialsCheck.h"
+#include "server/Descriptor.h"
 #include "server/ServerLog.h"
 
 namespace arkvale::server {
@@ -73,20 +74,6 @@ std::optional<StoredFile> ParseFileInfo(std::string_view info) {
   file.modified = *modified;
   return file;
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "client/session/CredentialsKey.h"
+#include "server/Descriptor.h"
 #include "server/ServerLog.h"
 
 extern char** environ;
@@ -44,22 +45,6 @@ class PrivateDirectory {
 
  private:
   std::string path_;
-};
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
 };
 
 bool WriteFile(const std::string& path, std::string_view data) {
