@@ -62,7 +62,12 @@ bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Ico
   QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("messageBox"));
-  if (parent == nullptr) box.setWindowModality(Qt::ApplicationModal);
+  if (parent == nullptr) {
+    box.setWindowModality(Qt::ApplicationModal);
+    // With the main window hidden behind its notification icon this box is the last window on
+    // the screen; closing it must not end the program.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+  }
   return box.exec() == QMessageBox::Yes;
 }
 

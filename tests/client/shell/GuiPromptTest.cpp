@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <thread>
@@ -54,6 +56,20 @@ TEST_F(GuiPromptTest, BoxesOfAWindowAreOwnedByItUntilItGoes) {
   EXPECT_FALSE(answerer.seen()[1].owned);  // no main window registered
   EXPECT_EQ(answerer.seen()[1].icon, QMessageBox::NoIcon);
   EXPECT_FALSE(answerer.seen()[2].owned);
+}
+
+TEST_F(GuiPromptTest, AnsweringABoxWhileTheWindowIsHiddenKeepsTheProgramRunning) {
+  // The main window gone behind its notification icon: a box without an owner is then the only
+  // window on the screen, and its OK must not end the program.
+  QWidget window;
+  window.show();
+  window.hide();
+  QTimer::singleShot(0, [&] {
+    prompt.ShowMessage("Lost connection to server", "Arkvale", Icon::Error, Owner::None);
+    QTimer::singleShot(100, [] { QApplication::exit(7); });
+  });
+  EXPECT_EQ(QApplication::exec(), 7);
+  EXPECT_EQ(answerer.texts(), std::vector<std::string>{"Lost connection to server"});
 }
 
 TEST_F(GuiPromptTest, ABoxWithoutCaptionShowsTheApplicationTitle) {
