@@ -375,10 +375,14 @@ void CMainFrame::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::WindowStateChange || !isMinimized() || doc_.trayIcon != 1) return;
   AddTrayIcon();
-  // Only the icon remains; hidden after the state change has been handled.
-  if (doc_.minimizedWindow == 0)
+  // Only the icon remains; hidden after the state change has been handled. A desktop without a
+  // notification area would show no icon, and the window could not be brought back: it stays
+  // minimized on the task bar instead.
+  if (doc_.minimizedWindow == 0 && TrayAvailable())
     QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
 }
+
+bool CMainFrame::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);

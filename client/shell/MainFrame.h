@@ -72,6 +72,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Whether the desktop has a notification area to show the icon in.
+  virtual bool TrayAvailable() const;
 
  private:
   void ReadConfiguration();

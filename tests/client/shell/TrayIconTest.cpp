@@ -9,6 +9,15 @@
 namespace arkvale {
 namespace {
 
+// A desktop with a notification area, which the offscreen platform does not have.
+class TrayFrame : public CMainFrame {
+ public:
+  using CMainFrame::CMainFrame;
+
+ protected:
+  bool TrayAvailable() const override { return true; }
+};
+
 class TrayIconTest : public ::testing::Test {
  protected:
   void Start(int trayFlag, int minimizedFlag) {
@@ -21,7 +30,7 @@ class TrayIconTest : public ::testing::Test {
 
   test::ShellWorld w;
   CArkvaleDoc doc{w.prompt};
-  CMainFrame frame{doc};
+  TrayFrame frame{doc};
 };
 
 TEST_F(TrayIconTest, MinimizedWithTheFlagOnlyTheIconRemains) {
@@ -62,6 +71,22 @@ TEST_F(TrayIconTest, WithoutTheTrayFlagMinimizingDoesNothingElse) {
   QApplication::processEvents();
   EXPECT_EQ(Icons(), 0);
   EXPECT_TRUE(frame.isVisible());
+}
+
+TEST(TrayIconNoAreaTest, WithoutANotificationAreaTheWindowStaysMinimized) {
+  test::ShellWorld w;
+  CArkvaleDoc doc{w.prompt};
+  doc.trayIcon = 1;
+  doc.minimizedWindow = 0;
+  CMainFrame frame{doc};
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  frame.show();
+  ASSERT_TRUE(test::WaitFor([&] { return frame.isVisible(); }));
+  frame.showMinimized();
+  // Hidden, it could not be brought back: no icon to double-click.
+  test::WaitFor([&] { return frame.isHidden(); }, 300);
+  EXPECT_TRUE(frame.isVisible());
+  EXPECT_TRUE(frame.isMinimized());
 }
 
 }  // namespace
