@@ -75,7 +75,7 @@ CBackupDlg::CBackupDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
 
   connect(ui_->startButton, &QPushButton::clicked, this, &CBackupDlg::OnStartBackup);
   connect(ui_->stopButton, &QPushButton::clicked, this, &CBackupDlg::OnStopBackup);
-  connect(ui_->closeButton, &QPushButton::clicked, this, &QWidget::close);
+  connect(ui_->closeButton, &QPushButton::clicked, this, &CBackupDlg::OnCloseWindow);
   ShowCounters();
   ui_->stopButton->setEnabled(false);
 }
@@ -166,12 +166,26 @@ void CBackupDlg::OnStopBackup() {
   ui_->stopButton->setEnabled(false);
 }
 
-void CBackupDlg::reject() { close(); }
+void CBackupDlg::OnCloseWindow() {
+  if (backupInProgress) {
+    ShowStillRunning();
+    return;
+  }
+  close();
+}
+
+void CBackupDlg::reject() { OnCloseWindow(); }
+
+void CBackupDlg::ShowStillRunning() {
+  doc_.prompt().ShowMessage(kBackupStillRunningText, kApplicationTitle, Icon::None,
+                            Owner::BackupDialog);
+}
 
 void CBackupDlg::closeEvent(QCloseEvent* event) {
   if (backupInProgress) {
-    doc_.prompt().ShowMessage(kBackupStillRunningText, kApplicationTitle, Icon::None,
-                              Owner::BackupDialog);
+    // The window's close box is answered. A close the program sends itself when the main window
+    // has gone is not: the program ends around the run, and the box would say otherwise.
+    if (event->spontaneous()) ShowStillRunning();
     event->ignore();
     return;
   }

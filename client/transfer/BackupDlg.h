@@ -37,6 +37,8 @@ class CBackupDlg : public QDialog, public BackupProgress {
 
   void OnStartBackup();
   void OnStopBackup();
+  // Close window (and Esc): refused with a box while a run is under way.
+  void OnCloseWindow();
 
   // BackupProgress, called from the run's thread.
   uint32_t BytesSelected() const override { return bytesSelected_; }
@@ -56,6 +58,7 @@ class CBackupDlg : public QDialog, public BackupProgress {
  private:
   void SetUpList(QTableView* view, const std::array<ListColumn, 4>& columns, bool chosenNone);
   void ShowCounters();
+  void ShowStillRunning();
   // Runs f on the user-interface thread, now or as soon as it gets there.
   template <typename F>
   void OnInterfaceThread(F f);

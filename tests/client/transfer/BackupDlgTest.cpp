@@ -177,6 +177,17 @@ TEST_F(BackupDlgTest, StopBackupFollowsTheRunAndCloseWaitsForIt) {
   EXPECT_TRUE(test::WaitFor([&] { return dialog.isNull(); }));
 }
 
+TEST_F(BackupDlgTest, TheProgramsEndLeavesARunningDialogWithoutABox) {
+  doc.chosenFiles.push_back({"C:\\one.txt", "C:", "one.txt", 7});
+  Open();
+  backupInProgress = true;
+  // What the program does when its main window has closed: it closes every other window. The run
+  // ends with the process; "still in progress" would tell the user otherwise.
+  QApplication::closeAllWindows();
+  EXPECT_TRUE(prompt.boxes().empty());
+  EXPECT_TRUE(dialog->isVisible());
+}
+
 TEST_F(BackupDlgTest, StopBackupLeavesTheStopFile) {
   doc.chosenFiles.push_back({"C:\\one.txt", "C:", "one.txt", 7});
   Open();
