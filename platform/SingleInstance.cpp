@@ -2,9 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -39,6 +43,19 @@ void InstanceLock::Release() {
   fd_ = -1;
 }
 
-std::string InstanceSocketPath(const std::string& name) { return DataRoot() + "/" + name; }
+std::string InstanceSocketPath(const std::string& name) {
+  const std::string beside = DataRoot() + "/" + name;
+  if (beside.size() < sizeof(sockaddr_un{}.sun_path)) return beside;
+  // A local socket's path is limited to about a hundred bytes, which a deep data directory
+  // exceeds. The runtime directory is the user's place for sockets; the name carries a digest of
+  // the data root, so instances of different data roots keep apart there as they do beside it.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr || runtime[0] != '/') return beside;
+  std::uint32_t digest = 2166136261u;  // FNV-1a: the same digest in every build
+  for (const unsigned char c : DataRoot()) digest = (digest ^ c) * 16777619u;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(digest));
+  return std::string(runtime) + "/" + name + suffix;
+}
 
 }  // namespace plat

@@ -1,7 +1,8 @@
 #pragma once
 // Single instance: a lock that lives exactly as long as the process holding it (a crashed first
 // instance never blocks the next start), and the place of the local socket through which a
-// second start asks the first to come to the front. Both are named and live under the data root.
+// second start asks the first to come to the front. Both are named; the lock lives under the data
+// root, the socket beside it wherever a socket's path allows.
 #include <string>
 
 namespace plat {
@@ -25,7 +26,8 @@ class InstanceLock {
   int fd_ = -1;
 };
 
-// Host path of the local socket of that name.
+// Host path of the local socket of that name: beside the lock, or in $XDG_RUNTIME_DIR when that
+// path would be too long for a socket.
 std::string InstanceSocketPath(const std::string& name);
 
 }  // namespace plat

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "client/shell/ArkvaleApp.h"
 #include "client/shell/InstanceChecker.h"
@@ -38,6 +40,44 @@ TEST(InstanceCheckerTest, AHiddenFirstWindowIsShownAgain) {
   ASSERT_FALSE(first.PreviousInstanceRunning());
   QWidget window;
   ASSERT_TRUE(first.TrackFirstInstance(&window));
+  CInstanceChecker second;
+  ASSERT_TRUE(second.PreviousInstanceRunning());
+  second.ActivatePreviousInstance();
+  EXPECT_TRUE(test::WaitFor([&] { return window.isVisible(); }));
+}
+
+// Points $XDG_RUNTIME_DIR elsewhere for one test.
+class RuntimeDirectory {
+ public:
+  explicit RuntimeDirectory(const std::string& dir) {
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
+    std::filesystem::create_directories(dir);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  }
+  ~RuntimeDirectory() {
+    if (saved_) {
+      setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST(InstanceCheckerTest, ADeepDataDirectoryStillLetsTheSecondStartReachTheFirst) {
+  test::ShellWorld w;
+  // Deeper than a local socket's path may be.
+  const std::string deep = w.world.root() + "/" + std::string(60, 'd') + "/" + std::string(60, 'e');
+  std::filesystem::create_directories(deep);
+  plat::SetDataRoot(deep);
+  RuntimeDirectory runtime(w.world.root() + "/run");
+
+  CInstanceChecker first;
+  ASSERT_FALSE(first.PreviousInstanceRunning());
+  QWidget window;
+  EXPECT_TRUE(first.TrackFirstInstance(&window));
   CInstanceChecker second;
   ASSERT_TRUE(second.PreviousInstanceRunning());
   second.ActivatePreviousInstance();
