@@ -20,8 +20,12 @@ class ConnectionEnded : public std::runtime_error {
 };
 
 struct ChannelTiming {
-  int idleTimeoutMs = 300000;  // silence allowed while the client owes us a message
-  int settleMs = 40;           // quiet time that ends a path or number of unknown length
+  // Silence allowed while the client owes us a message. Long, because a client works between two
+  // messages: it compresses and encrypts a large file, or waits on its user's answer to a box, and
+  // a dropped connection would end its whole run. A peer that vanished is found sooner by TCP
+  // keepalive.
+  int idleTimeoutMs = 3600000;
+  int settleMs = 40;  // quiet time that ends a path or number of unknown length
 };
 
 class Channel {

@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "                          else ~/.local/share/arkvale-server)\n"
     "  --port N                TCP port to listen on (default 5555; 0 picks a free one)\n"
     "  --bind ADDRESS          IPv4 address to listen on (default 127.0.0.1)\n"
-    "  --idle-timeout-ms N     drop a client silent for this long (default 300000)\n"
+    "  --idle-timeout-ms N     drop a client silent for this long (default 3600000)\n"
     "  --settle-ms N           pause that ends a path or number (default 40)\n"
     "  --prompt-gap-ms N       pause before asking for the next file (default 150)\n"
     "  --max-connections N     clients served at once (default 64)\n"

@@ -157,6 +157,12 @@ void Server::Run() {
     // Each reply is one message and leaves at once.
     int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // A client whose machine went away is dropped in about two minutes, not after the idle time.
+    int idle = 60, interval = 10, count = 6;
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
     LogConnection(id, "connection from " + from);
     auto connection = std::make_unique<Connection>();
     connection->fd = fd;
