@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 #include "server/Descriptor.h"
 #include "server/ServerLog.h"
 

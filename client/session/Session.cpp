@@ -5,7 +5,7 @@
 
 #include "client/session/Framing.h"
 #include "client/settings/EventLog.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {

@@ -8,7 +8,7 @@
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
 #include "client/settings/EventLog.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "client/session/ChildTools.h"
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 #include "client/session/Session.h"
 #include "client/settings/EventLog.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "platform/Files.h"
 
 namespace arkvale {

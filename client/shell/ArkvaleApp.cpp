@@ -1,7 +1,7 @@
 #include "client/shell/ArkvaleApp.h"
 
 #include "client/settings/ConfigFile.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/MainFrame.h"
 #include "platform/Drives.h"
 #include "platform/Sockets.h"

@@ -18,7 +18,7 @@
 #include "client/session/LoginDlg.h"
 #include "client/settings/InstallPaths.h"
 #include "client/shell/AboutDlg.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/GuiPrompt.h"
 #include "client/shell/StatusBar.h"

@@ -5,7 +5,7 @@
 #include <QThread>
 
 #include "client/resources/ResourceIds.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/BackupRun.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

@@ -10,7 +10,7 @@
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/InstallPaths.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"

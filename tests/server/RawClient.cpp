@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 
 namespace arkvale::test {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
 #include "client/settings/InstallPaths.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "platform/Files.h"
 #include "platform/Install.h"
 #include "platform/Paths.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "client/session/ChildTools.h"
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 #include "tests/client/session/SessionFixture.h"
 #include "tests/support/FileAccessOverride.h"
 #include "tests/support/ScriptedServer.h"

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "client/resources/ResourceIds.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/GuiPrompt.h"
 #include "client/shell/MainFrame.h"

@@ -11,7 +11,7 @@
 
 #include "client/resources/ResourceIds.h"
 #include "client/shell/AboutDlg.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/MainFrame.h"
 #include "client/shell/StatusBar.h"

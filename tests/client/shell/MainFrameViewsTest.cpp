@@ -6,7 +6,7 @@
 #include "client/resources/ResourceIds.h"
 #include "client/selection/DriveView.h"
 #include "client/selection/FileView.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/MainFrame.h"
 #include "tests/client/shell/ShellWorld.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/MainFrame.h"
 #include "client/shell/ProgressBar.h"
 #include "client/shell/StatusBar.h"

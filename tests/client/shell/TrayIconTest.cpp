@@ -2,7 +2,7 @@
 
 #include <QSystemTrayIcon>
 
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/shell/MainFrame.h"
 #include "tests/client/shell/ShellWorld.h"
 

@@ -10,7 +10,7 @@
 
 #include "client/resources/ResourceIds.h"
 #include "client/session/Session.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/BackupDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

@@ -10,7 +10,7 @@
 
 #include "client/session/Session.h"
 #include "client/settings/EventLog.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/BackupProgress.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

@@ -1,4 +1,4 @@
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 
 #include "client/settings/InstallPaths.h"
 

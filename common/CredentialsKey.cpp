@@ -1,4 +1,4 @@
-#include "client/session/CredentialsKey.h"
+#include "common/CredentialsKey.h"
 
 namespace arkvale {
 

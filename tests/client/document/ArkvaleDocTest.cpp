@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "client/settings/InstallPaths.h"
-#include "client/shell/ArkvaleDoc.h"
+#include "client/document/ArkvaleDoc.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempWorld.h"
 

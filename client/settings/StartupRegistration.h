@@ -1,0 +1,11 @@
+#pragma once
+// Set start-up registration: adds or removes the entry that starts arkvale at log-on, telling the
+// user in a plain box (caption "arkvale") when that fails. Shared by the classic configuration
+// dialog and the wizard; nothing of it goes to the event log.
+#include "client/settings/Prompt.h"
+
+namespace arkvale {
+
+void SetStartupRegistration(bool on, Prompt& prompt, Owner owner);
+
+}  // namespace arkvale
