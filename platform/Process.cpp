@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <linux/close_range.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 
 #include "platform/Drives.h"
@@ -87,7 +90,7 @@ int KeyPipe(const std::string& key) {
 
 // Runs in the forked child; never returns.
 [[noreturn]] void ExecChild(const Launch& launch, char* const* argv, int stdinFd, int nullFd,
-                            int statusFd, bool detached) {
+                            int statusFd, int endFd, bool detached) {
   if (detached) {
     ::setsid();
     pid_t grandchild = ::fork();
@@ -110,12 +113,14 @@ int KeyPipe(const std::string& key) {
   if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
     for (int fd = 3; fd < 1024; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
+  // Held open by the tool for its whole life: its end closes the last write end.
+  if (endFd >= 0 && ::fcntl(endFd, F_SETFD, 0) != 0) ReportAndExit(statusFd, errno);
   ::execv(launch.hostExe.c_str(), argv);
   ReportAndExit(statusFd, errno);
 }
 
 // Starts the child; its pid (the middle process's when detached), or -1 when exec failed.
-pid_t Start(const Launch& launch, bool detached, bool nullStreams) {
+pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -1) {
   std::vector<char*> argv;
   for (const std::string& word : launch.words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -138,7 +143,7 @@ pid_t Start(const Launch& launch, bool detached, bool nullStreams) {
   pid_t pid = -1;
   if (::pipe2(status, O_CLOEXEC) == 0) {
     pid = ::fork();
-    if (pid == 0) ExecChild(launch, argv.data(), stdinFd, nullFd, status[1], detached);
+    if (pid == 0) ExecChild(launch, argv.data(), stdinFd, nullFd, status[1], endFd, detached);
     ::close(status[1]);
   }
   int saved = errno;
@@ -176,6 +181,53 @@ int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>&
   std::optional<Launch> launch = Prepare(windowsExe, words);
   if (!launch) return -1;
   return Start(*launch, true, true) < 0 ? -1 : 0;
+}
+
+int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words,
+                  int* endFd) {
+  *endFd = -1;
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return -1;
+  if (ends[1] < 3) {
+    // A process started with closed standard streams: keep the child's end off 0 to 2.
+    int moved = ::fcntl(ends[1], F_DUPFD_CLOEXEC, 3);
+    ::close(ends[1]);
+    ends[1] = moved;
+    if (moved < 0) {
+      ::close(ends[0]);
+      return -1;
+    }
+  }
+  pid_t pid = Start(*launch, true, true, ends[1]);
+  int saved = errno;
+  ::close(ends[1]);
+  if (pid < 0) {
+    ::close(ends[0]);
+    errno = saved;
+    return -1;
+  }
+  *endFd = ends[0];
+  return 0;
+}
+
+int WaitChildEnd(int endFd, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd p{endFd, POLLIN, 0};
+    int ready = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return -1;
+    // Nothing is ever written: readable means every write end is closed, the child is gone.
+    return ready == 0 ? 0 : 1;
+  }
+}
+
+void CloseChildEnd(int endFd) {
+  if (endFd >= 0) ::close(endFd);
 }
 
 int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words) {

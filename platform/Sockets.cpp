@@ -8,9 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 namespace plat {
 
@@ -50,6 +54,28 @@ int WaitForConnect(int socket) {
   }
 }
 
+// Input read ahead of what a caller took, per socket. A descriptor number is reused after a
+// close, so the entry goes with the socket.
+std::mutex readAheadMutex;
+std::unordered_map<int, std::string> readAhead;
+
+void ForgetReadAhead(int socket) {
+  std::lock_guard guard(readAheadMutex);
+  readAhead.erase(socket);
+}
+
+// Moves up to capacity read-ahead bytes into buffer; how many (0 when there are none).
+std::size_t TakeReadAhead(int socket, void* buffer, std::size_t capacity) {
+  std::lock_guard guard(readAheadMutex);
+  auto entry = readAhead.find(socket);
+  if (entry == readAhead.end()) return 0;
+  std::size_t count = std::min(capacity, entry->second.size());
+  std::memcpy(buffer, entry->second.data(), count);
+  entry->second.erase(0, count);
+  if (entry->second.empty()) readAhead.erase(entry);
+  return count;
+}
+
 }  // namespace
 
 int SocketsStartup() { return 0; }
@@ -77,6 +103,7 @@ std::optional<uint32_t> LookupHost(const std::string& name) {
 int SocketCreate() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
+  ForgetReadAhead(fd);  // left by an earlier socket of the same number closed without us
   timeval timeout{};
   timeout.tv_sec = kSendTimeoutMs / 1000;
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -124,6 +151,10 @@ long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs)
 }
 
 long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs) {
+  if (capacity > 0) {
+    if (std::size_t taken = TakeReadAhead(socket, buffer, capacity))
+      return static_cast<long>(taken);
+  }
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
@@ -145,6 +176,15 @@ long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs
   }
 }
 
-int SocketClose(int socket) { return ::close(socket) == 0 ? 0 : -1; }
+void SocketUnread(int socket, std::string_view bytes) {
+  if (socket < 0 || bytes.empty()) return;
+  std::lock_guard guard(readAheadMutex);
+  readAhead[socket].insert(0, bytes);
+}
+
+int SocketClose(int socket) {
+  ForgetReadAhead(socket);
+  return ::close(socket) == 0 ? 0 : -1;
+}
 
 }  // namespace plat

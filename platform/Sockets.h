@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace plat {
 
@@ -24,8 +25,11 @@ int SocketConnect(int socket, uint32_t ipv4, uint16_t port);
 // progress is made for timeoutMs.
 long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs = kSendTimeoutMs);
 // One receive of at most capacity bytes, waiting at most timeoutMs; bytes received, 0 when the
-// peer closed, -1 on error or time-out.
+// peer closed, -1 on error or time-out. Bytes handed back with SocketUnread come first, at once.
 long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs);
+// Puts bytes read too far back in front of the socket's input, for the next SocketReceive.
+// They live as long as the socket: SocketClose and SocketCreate forget them.
+void SocketUnread(int socket, std::string_view bytes);
 int SocketClose(int socket);  // 0 or -1
 
 }  // namespace plat

@@ -73,9 +73,13 @@ int Channel::ExpectWord(std::span<const std::string_view> words) {
   return index;
 }
 
-std::string Channel::ReadToken(std::size_t maxLength) {
+std::string Channel::ReadToken(std::size_t maxLength,
+                               const std::function<bool(std::string_view)>& complete) {
   if (pending_.empty()) FillOrEnd(maxLength + 1);
   while (pending_.size() <= maxLength) {
+    // Bytes of the same message that are already here come with it, whatever the rule below.
+    if (Fill(0, maxLength + 1 - pending_.size())) continue;
+    if (pending_.size() < timing_.wholeBelow && (!complete || complete(pending_))) break;
     if (!Fill(timing_.settleMs, maxLength + 1 - pending_.size())) break;
   }
   if (pending_.size() > maxLength) throw ConnectionEnded("message over its size limit");
@@ -92,8 +96,13 @@ std::string Channel::ReadNumberText(std::size_t maxLength) {
     while (end < pending_.size() && pending_[end] >= '0' && pending_[end] <= '9') ++end;
     if (end > maxLength) throw ConnectionEnded("number over its size limit");
     if (end == 0 && !pending_.empty() && pending_[0] != '-') return {};
-    // The number may continue in a later segment unless something else already follows it.
-    if (end < pending_.size() || !Fill(timing_.settleMs, maxLength + 1 - end)) {
+    // The number may continue in a later segment unless something else already follows it, or
+    // it came whole. Never a size from half a number: a number still arriving is waited for.
+    bool ended = end < pending_.size();
+    if (!ended && !Fill(0, maxLength + 1 - end)) {
+      ended = end < timing_.wholeBelow || !Fill(timing_.settleMs, maxLength + 1 - end);
+    }
+    if (ended) {
       if (end == 1 && pending_[0] == '-') return {};
       std::string text = pending_.substr(0, end);
       pending_.erase(0, end);

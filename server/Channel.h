@@ -26,6 +26,11 @@ struct ChannelTiming {
   // keepalive.
   int idleTimeoutMs = 3600000;
   int settleMs = 40;  // quiet time that ends a path or number of unknown length
+  // A client message shorter than a TCP segment and sent with one send arrives in one piece, and
+  // the client then waits for our answer: such a path or number is whole once it has arrived.
+  // 512 stays under any segment size a real network uses. Longer messages may be cut at a
+  // segment boundary and still end with the settle time; 0 settles every one.
+  std::size_t wholeBelow = 512;
 };
 
 class Channel {
@@ -41,13 +46,15 @@ class Channel {
   // As ExpectWord, but the word stays pending.
   int PeekWord(std::span<const std::string_view> words);
 
-  // Everything that arrives until the client pauses for the settle time. More than maxLength
-  // bytes ends the connection.
-  std::string ReadToken(std::size_t maxLength);
+  // The client's message of unknown length: everything that has arrived once it is whole (shorter
+  // than wholeBelow and, when given, complete by its form), else everything that arrives until
+  // the client pauses for the settle time. More than maxLength bytes ends the connection.
+  std::string ReadToken(std::size_t maxLength,
+                        const std::function<bool(std::string_view)>& complete = {});
 
   // The leading number of the input: an optional '-' and the digits after it, up to the first
-  // other byte (left pending) or a pause. Empty when the input does not start with one. Longer
-  // than maxLength ends the connection.
+  // other byte (left pending), the end of a whole message (see wholeBelow) or a pause. Empty
+  // when the input does not start with one. Longer than maxLength ends the connection.
   std::string ReadNumberText(std::size_t maxLength);
 
   // Exactly length bytes, handed to sink piece by piece.

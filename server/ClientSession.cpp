@@ -200,7 +200,10 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
     return FileOutcome::EndDialogue;
   }
   if (ClientLeftDialogue()) return FileOutcome::EndDialogue;
-  std::optional<StoredFile> offered = ParseFileInfo(channel_.ReadToken(kMaxMessage));
+  // A description is complete by its form, so one whose path came in a segment of its own is
+  // still joined with the rest.
+  std::optional<StoredFile> offered = ParseFileInfo(channel_.ReadToken(
+      kMaxMessage, [](std::string_view info) { return ParseFileInfo(info).has_value(); }));
   if (!offered) {
     Log("malformed file description refused");
     channel_.Send(kBadFileInfo);

@@ -12,9 +12,9 @@ namespace arkvale::server {
 struct SessionSettings {
   ChannelTiming timing;
   // Pause before a request the server makes on its own right after a reply (the next
-  // "SEND_ME_FILE_INFO" after a verdict): the client reads each reply with one receive, so the
-  // two must not reach it together.
-  int promptGapMs = 150;
+  // "SEND_ME_FILE_INFO" after a verdict). Our client reads the server as a stream and takes the
+  // two apart; a client that takes each receive as one reply needs a pause here.
+  int promptGapMs = 0;
 };
 
 class ClientSession {

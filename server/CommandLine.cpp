@@ -30,8 +30,10 @@ constexpr const char* kUsage =
     "  --port N                TCP port to listen on (default 5555; 0 picks a free one)\n"
     "  --bind ADDRESS          IPv4 address to listen on (default 127.0.0.1)\n"
     "  --idle-timeout-ms N     drop a client silent for this long (default 3600000)\n"
-    "  --settle-ms N           pause that ends a path or number (default 40)\n"
-    "  --prompt-gap-ms N       pause before asking for the next file (default 150)\n"
+    "  --settle-ms N           pause that ends a long path or number (default 40)\n"
+    "  --whole-below N         a path or number under N bytes is whole once it has\n"
+    "                          arrived, without that pause (default 512; 0: always pause)\n"
+    "  --prompt-gap-ms N       pause before asking for the next file (default 0)\n"
     "  --max-connections N     clients served at once (default 64)\n"
     "  --exist-ok              add-user of an existing name succeeds and changes nothing\n"
     "  --help                  this text\n"
@@ -143,6 +145,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
       config.session.timing.idleTimeoutMs = static_cast<int>(*number);
     } else if (arg == "--settle-ms" && (number = Number(value, 1, 10000))) {
       config.session.timing.settleMs = static_cast<int>(*number);
+    } else if (arg == "--whole-below" && (number = Number(value, 0, 65536))) {
+      config.session.timing.wholeBelow = static_cast<std::size_t>(*number);
     } else if (arg == "--prompt-gap-ms" && (number = Number(value, 0, 10000))) {
       config.session.promptGapMs = static_cast<int>(*number);
     } else if (arg == "--max-connections" && (number = Number(value, 1, 10000))) {

@@ -1,6 +1,8 @@
 #pragma once
 // The compressor and the encryptor, started detached from the installation directory. Callers
 // never read a child's output or exit code; they poll for the file the child leaves behind.
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,29 @@ inline constexpr const char* kDebuggingCaption = "Debugging";
 // Polling step of every wait for a child's file.
 inline constexpr int kChildPollMs = 50;
 
+// A started child whose end can be awaited, so a wait for its file need not sleep out a whole
+// polling step after the child is done. Move-only; a default one (or one whose start failed)
+// never reports an end and its waits are plain sleeps.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  explicit ChildProcess(int endFd) : endFd_(endFd) {}
+  ~ChildProcess();
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Sleeps ms, less when the child ends meanwhile (at once when it has ended); true once the
+  // child has ended.
+  bool WaitStep(int ms);
+  bool ended() const { return ended_; }
+
+ private:
+  int endFd_ = -1;
+  bool ended_ = false;
+};
+
 // installDirectory + "\gzip.exe" or "\ccrypt.exe".
 std::string ChildToolPath(const std::string& installDirectory, ChildTool tool);
 
@@ -37,6 +62,15 @@ std::string ChildToolPath(const std::string& installDirectory, ChildTool tool);
 // program's name). -1 when the executable is missing or cannot be started, 0 otherwise.
 int SpawnChild(const std::string& installDirectory, ChildTool tool,
                const std::vector<std::string>& words);
+// The same, and child is set to the started child (to a default one on -1).
+int SpawnChild(const std::string& installDirectory, ChildTool tool,
+               const std::vector<std::string>& words, ChildProcess& child);
+
+// The wait for a child's file: until done() holds, in steps of kChildPollMs (tick() before each,
+// for the progress bars), a step cut short when the child ends. Ends without done() when limit
+// has passed or when the child has ended and a last look still finds no file. True when done().
+bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
+                    const std::function<bool()>& done, const std::function<void()>& tick = {});
 
 // The words of each caller. The first word of each is read by the child as its own name.
 // Backup, gzip: compress C:\temp_filexyz555 in place; await its disappearance.

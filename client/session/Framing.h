@@ -1,8 +1,11 @@
 #pragma once
 // Framing on the session socket: no length prefix, no terminator. A word or a buffer goes out with
-// one send; a reply is one receive of a stated capacity, read as a C string. Every send and every
-// receive is bounded in time, so a silent server never hangs a caller.
+// one send; a reply is read as a C string of at most a stated capacity. The server is read as a
+// stream: where it may send two messages with nothing from us between them, ReceiveWord takes
+// exactly the message expected and keeps the rest for the next receive of any kind. Every send
+// and every receive is bounded in time, so a silent server never hangs a caller.
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -28,6 +31,18 @@ long SendBytes(int socket, const void* data, std::size_t length);
 // its first NUL. A failure, a time-out or a closed connection gives the empty reply, which
 // matches no word.
 std::string ReceiveReply(int socket, std::size_t capacity, int timeoutMs = kReplyTimeoutMs);
+
+// The reply that should be one of the expected words. When the input begins with one, that word
+// alone is the reply, provided nothing follows it but (the beginning of) a message of `next`, the
+// messages the server may send after it of its own accord; the rest waits for the next receive.
+// Input that may still grow into an expected word is completed first, within the time-out. Any
+// other input is not a match: the reply is then what arrived, up to the first message of `next`
+// in it. Replies are read as C strings and cut at capacity (the cut-off rest stays pending).
+// A failure, a time-out or a closed connection before anything arrived gives the empty reply.
+std::string ReceiveWord(int socket, std::size_t capacity,
+                        std::initializer_list<std::string_view> expected,
+                        std::initializer_list<std::string_view> next = {},
+                        int timeoutMs = kReplyTimeoutMs);
 
 // One receive of raw data (file contents, listings), NUL bytes included. Bytes received, 0 when
 // the peer closed, -1 on failure or time-out.

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/Framing.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {
@@ -119,7 +119,7 @@ void CSession::Connect() {
       break;
     }
     SendBytes(socket, encrypted.data(), encrypted.size());
-    if (ReceiveReply(socket, kLoginReplyCapacity) == "OK") {
+    if (ReceiveWord(socket, kLoginReplyCapacity, {"OK"}) == "OK") {
       Log(kLogInfo, "Connected to server");
       Show("Logged in successfully", Icon::Information, Owner::MainWindow);
       SetLoggedIn(true);
@@ -169,7 +169,8 @@ void CSession::KeepAlive() {
   if (lock == -1) return;
   int socket = sessionSocket;
   SendWord(socket, "PING", kKeepAliveTimeoutMs);
-  if (ReceiveReply(socket, kReplyCapacity, kKeepAliveTimeoutMs) == "GOT_YOUR_PING") {
+  if (ReceiveWord(socket, kReplyCapacity, {"GOT_YOUR_PING"}, {}, kKeepAliveTimeoutMs) ==
+      "GOT_YOUR_PING") {
     view_.ShowConnectionButton(ConnectionButton::Disconnect);
     connectionAlive = true;
   } else {

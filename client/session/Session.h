@@ -93,7 +93,7 @@ class CSession {
   // start-up timer run), is kept: 0 without a second connection.
   int ConnectAutomatically();
 
-  // Starts the background lookup of hostName, then waits for it up to 4 x 1000 ms. The first
+  // Starts the background lookup of hostName, then waits for it, 4 s at most. The first
   // IPv4 address, or nullopt when the lookup failed or had not returned in time (logged).
   void StartHostLookup(const std::string& hostName);
   std::optional<uint32_t> WaitForHostLookup();

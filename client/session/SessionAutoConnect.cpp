@@ -2,20 +2,21 @@
 // configuration file, with the host lookup on a thread of its own so a hanging resolver cannot
 // hold the caller for more than about four seconds.
 #include <chrono>
+#include <condition_variable>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {
 
 namespace {
-constexpr int kLookupWaits = 4;
-constexpr auto kLookupWaitStep = std::chrono::milliseconds(1000);
+// The wait ends the moment the lookup answers, after four seconds at the latest.
+constexpr auto kLookupWaitLimit = std::chrono::milliseconds(4 * 1000);
 }  // namespace
 
 // Shared with the lookup thread, which may outlive the wait (and the session) when the
@@ -24,6 +25,8 @@ struct CSession::Lookup {
   std::string name;
   std::optional<uint32_t> result;
   std::atomic<bool> lookupDone{false};
+  std::mutex mutex;
+  std::condition_variable answered;
 };
 
 void CSession::StartHostLookup(const std::string& hostName) {
@@ -35,7 +38,9 @@ void CSession::StartHostLookup(const std::string& hostName) {
   }
   std::thread([lookup] {
     lookup->result = plat::LookupHost(lookup->name);
+    std::lock_guard guard(lookup->mutex);
     lookup->lookupDone = true;
+    lookup->answered.notify_all();
   }).detach();
 }
 
@@ -46,8 +51,9 @@ std::optional<uint32_t> CSession::WaitForHostLookup() {
     lookup = std::move(lookup_);
   }
   if (!lookup) return std::nullopt;
-  for (int i = 0; i < kLookupWaits && !lookup->lookupDone; ++i) {
-    std::this_thread::sleep_for(kLookupWaitStep);
+  {
+    std::unique_lock wait(lookup->mutex);
+    lookup->answered.wait_for(wait, kLookupWaitLimit, [&] { return lookup->lookupDone.load(); });
   }
   // A lookup still running counts as failed; its result is not read while it may be written.
   if (!lookup->lookupDone) return std::nullopt;
@@ -88,7 +94,7 @@ int CSession::ConnectAutomatically() {
     return 1;
   }
   SendBytes(socket, encrypted.data(), encrypted.size());
-  if (ReceiveReply(socket, kLoginReplyCapacity) != "OK") {
+  if (ReceiveWord(socket, kLoginReplyCapacity, {"OK"}) != "OK") {
     Log(kLogError, "Automatic connection to server failed");
     EndSession(socket);
     return 1;

@@ -4,13 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/ChildTools.h"
-#include "common/CredentialsKey.h"
 #include "client/session/Session.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
+#include "common/CredentialsKey.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -58,18 +57,17 @@ int CSession::EncryptCredentials(const std::string& text, std::string& out, Owne
     return -1;
   }
 
+  ChildProcess child;
   int spawned =
-      SpawnChild(doc_.installDirectory, ChildTool::Ccrypt, CredentialsEncryptWords(keyText));
+      SpawnChild(doc_.installDirectory, ChildTool::Ccrypt, CredentialsEncryptWords(keyText), child);
   Wipe(keyText.data(), keyText.size());
   if (spawned == -1) {
     ReportSpawnFailure(SpawnCaller::EncryptCredentials, doc_.prompt(), doc_.eventLog, owner);
     return -1;
   }
 
-  for (int waited = 0; !plat::FileExists(kCredentialsCpt) && waited < kEncryptWaitMs;
-       waited += kChildPollMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs));
-  }
+  AwaitChildFile(child, std::chrono::milliseconds(kEncryptWaitMs),
+                 [] { return plat::FileExists(kCredentialsCpt); });
 
   const std::string logText = std::string("File: ") + kCredentialsCpt;
   FILE* encrypted = plat::OpenStream(kCredentialsCpt, "rb");

@@ -3,14 +3,13 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/selection/BackupSetFile.h"
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/InstallPaths.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
@@ -22,6 +21,9 @@ namespace {
 
 constexpr std::size_t kDataChunk = 1000;
 constexpr const char* kLostConnection = "Lost connection to server during backup";
+// The server asks for the next file of its own accord after a verdict or a refusal, so that
+// request may arrive together with the reply before it.
+constexpr std::string_view kNextRequest = "SEND_ME_FILE_INFO";
 
 enum class Mode { Manual, Automatic };
 
@@ -61,7 +63,7 @@ class CBackupRun {
     socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");
     sendList_ = BuildSendList(selection);
-    if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
+    if (ReceiveWord(socket_, kLongReplyCapacity, {"HOW_MANY_FILES"}) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the backup, check the connection");
       Show("Cannot proceed with the backup, check the connection", Icon::Error);
       return EndEarly();
@@ -93,7 +95,7 @@ class CBackupRun {
     sendList_ = BuildSendList(*set);
     socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");
-    if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
+    if (ReceiveWord(socket_, kLongReplyCapacity, {"HOW_MANY_FILES"}) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");
       return EndEarly();
     }
@@ -133,7 +135,7 @@ class CBackupRun {
   After OfferFile(const std::string& path) {
     if (manual() && plat::FileExists(kBackupStopFile)) {
       plat::RemoveFile(kBackupStopFile);
-      if (ReceiveReply(socket_, kLongReplyCapacity) != "SEND_ME_FILE_INFO") {
+      if (ReceiveWord(socket_, kLongReplyCapacity, {kNextRequest}) != kNextRequest) {
         doc_.Log(kLogWarning, "Error on request for file info while in stop backup");
         return After::EndEarly;
       }
@@ -153,15 +155,15 @@ class CBackupRun {
       Show("File not found:\n" + path, Icon::Warning);
     }
 
-    std::string reply = ReceiveReply(socket_, kLongReplyCapacity);
+    std::string reply = ReceiveWord(socket_, kLongReplyCapacity, {kNextRequest});
     if (reply.empty()) return LostConnection();
-    if (reply != "SEND_ME_FILE_INFO") {
+    if (reply != kNextRequest) {
       doc_.Log(kLogWarning, "Error on request for file info");
       return After::NextFile;
     }
 
     SendWord(socket_, FileInfo(path, size, modificationTime));
-    reply = ReceiveReply(socket_, kReplyCapacity);
+    reply = ReceiveWord(socket_, kReplyCapacity, {"SEND_FILE"}, {kNextRequest});
     std::string text = "File: " + path + "   size=" + std::to_string(size);
     if (reply.empty()) return LostConnection();
     if (reply != "SEND_FILE") {
@@ -193,7 +195,7 @@ class CBackupRun {
     uint64_t encryptedSize = 0;
     if (auto status = plat::StatFile(kBackupTempCpt)) encryptedSize = status->size;
     SendWord(socket_, std::to_string(encryptedSize));
-    reply = ReceiveReply(socket_, kLongReplyCapacity);
+    reply = ReceiveWord(socket_, kLongReplyCapacity, {"BEGIN_TO_SEND_THE_FILE"}, {kNextRequest});
     if (reply.empty()) return LostConnection();
     if (reply != "BEGIN_TO_SEND_THE_FILE") {
       doc_.Log(kLogWarning, "Error on request for file info");
@@ -215,7 +217,8 @@ class CBackupRun {
       return After::NextFile;
     }
 
-    reply = ReceiveReply(socket_, kReplyCapacity);
+    reply = ReceiveWord(socket_, kReplyCapacity, {"FILE_TRANSFER_SUCCESS", "FILE_TRANSFER_FAILURE"},
+                        {kNextRequest});
     std::fclose(encrypted);
     plat::RemoveFile(kBackupTempCpt);
     if (reply == "FILE_TRANSFER_SUCCESS") {
@@ -238,30 +241,25 @@ class CBackupRun {
     return After::LeaveLoop;
   }
 
-  // Polls every 50 ms until done() holds or the bound for a file of fileSize bytes has passed.
-  void Await(uint64_t fileSize, const std::function<bool()>& done,
-             const std::function<void()>& tick) {
-    const auto limit = std::chrono::milliseconds(kChildWaitBaseMs) +
-                       std::chrono::milliseconds(kChildWaitPerMegabyteMs) *
-                           static_cast<int64_t>(fileSize / 1000000);
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-      tick();
-      std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs));
-    }
+  // The bound of a wait for a child working on a file of fileSize bytes.
+  static std::chrono::milliseconds WaitLimit(uint64_t fileSize) {
+    return std::chrono::milliseconds(kChildWaitBaseMs) +
+           std::chrono::milliseconds(kChildWaitPerMegabyteMs) *
+               static_cast<int64_t>(fileSize / 1000000);
   }
 
   void Compress(uint64_t fileSize) {
     plat::RemoveFile(kBackupTempGz);
-    if (SpawnChild(installDirectory_, ChildTool::Gzip, BackupCompressWords()) == -1) {
+    ChildProcess child;
+    if (SpawnChild(installDirectory_, ChildTool::Gzip, BackupCompressWords(), child) == -1) {
       ReportSpawnFailure(
           manual() ? SpawnCaller::ManualBackupGzip : SpawnCaller::AutomaticBackupGzip, prompt_,
           doc_.eventLog);
       // No child will ever finish: waiting would only delay the missing-file branch.
       return;
     }
-    Await(
-        fileSize, [] { return !plat::FileExists(kBackupTempFile); },
+    AwaitChildFile(
+        child, WaitLimit(fileSize), [] { return !plat::FileExists(kBackupTempFile); },
         [&] {
           if (!progress_) return;
           uint64_t compressed = 0;
@@ -273,15 +271,16 @@ class CBackupRun {
 
   void Encrypt(uint64_t fileSize) {
     plat::RemoveFile(kBackupTempCpt);
-    if (SpawnChild(installDirectory_, ChildTool::Ccrypt, BackupEncryptWords(key_)) == -1) {
+    ChildProcess child;
+    if (SpawnChild(installDirectory_, ChildTool::Ccrypt, BackupEncryptWords(key_), child) == -1) {
       ReportSpawnFailure(
           manual() ? SpawnCaller::ManualBackupCcrypt : SpawnCaller::AutomaticBackupCcrypt, prompt_,
           doc_.eventLog);
       return;
     }
     int step = 0;
-    Await(
-        fileSize, [] { return plat::FileExists(kBackupTempCpt); },
+    AwaitChildFile(
+        child, WaitLimit(fileSize), [] { return plat::FileExists(kBackupTempCpt); },
         [&] {
           step = step % 20 + 1;
           if (progress_) progress_->SetEncrypting(step * 5);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -43,14 +44,14 @@ TEST(BackupTest, SeveralFilesWithEveryKindOfAnswer) {
 
   EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
   EXPECT_EQ(client->Ask("4"), "SEND_ME_FILE_INFO");
-  // Not needed: the next request follows as a message of its own.
-  EXPECT_NE(client->Ask(FileInfo("C:\\same.txt", 3, 100)), "SEND_FILE");
-  EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
+  // Not needed: the next request follows at once, a message of its own.
+  client->Send(FileInfo("C:\\same.txt", 3, 100));
+  EXPECT_EQ(client->ReceiveBytes(27), "NOT_NEEDEDSEND_ME_FILE_INFO");
   // Stored: likewise.
   EXPECT_EQ(client->Ask(FileInfo("C:\\new.txt", 5, 100)), "SEND_FILE");
   EXPECT_EQ(client->Ask("5"), "BEGIN_TO_SEND_THE_FILE");
-  EXPECT_EQ(client->Ask("fresh"), "FILE_TRANSFER_SUCCESS");
-  EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
+  client->Send("fresh");
+  EXPECT_EQ(client->ReceiveBytes(38), "FILE_TRANSFER_SUCCESSSEND_ME_FILE_INFO");
   // "0" in place of a size: the client could not read it, the next request is the answer.
   EXPECT_EQ(client->Ask(FileInfo("C:\\locked.txt", 9, 100)), "SEND_FILE");
   EXPECT_EQ(client->Ask("0"), "SEND_ME_FILE_INFO");
@@ -84,17 +85,46 @@ TEST(BackupTest, ClientMessagesSharingOneSegmentAreTakenApart) {
 }
 
 TEST(BackupTest, MessagesSplitAcrossSegmentsAreJoined) {
-  ServerHarness server;
+  // A long settle time, so that a message taken too early cannot pass for a joined one.
+  server::SessionSettings settings;
+  settings.timing.settleMs = 400;
+  ServerHarness server(settings);
+  auto client = LoggedInClient(server.port());
+  EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("2"), "SEND_ME_FILE_INFO");
+  // A description waits for the end of its form.
+  client->Send("C:\\spl");
+  EXPECT_EQ(client->Ask("it.txt?4?77"), "SEND_FILE");
+  EXPECT_EQ(client->Ask("10"), "BEGIN_TO_SEND_THE_FILE");
+  client->Send("01234");
+  EXPECT_EQ(client->Ask("56789"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
+  // One long enough to be cut at a segment boundary waits for the client's pause, even when
+  // its first part already has the form of a whole one.
+  const std::string info = FileInfo("C:\\" + std::string(600, 'd'), 4, 77);
+  client->Send(info.substr(0, info.size() - 1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(client->Ask(info.substr(info.size() - 1)), "SEND_FILE");
+  EXPECT_EQ(client->Ask("3"), "BEGIN_TO_SEND_THE_FILE");
+  EXPECT_EQ(client->Ask("abc"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(Listing(*client),
+            "C:\\" + std::string(600, 'd') + "\t3\t4\t77\nC:\\split.txt\t10\t4\t77\n");
+}
+
+TEST(BackupTest, AServerToldToSettleEveryMessageJoinsANumberCutInTwo) {
+  server::SessionSettings settings;
+  settings.timing.settleMs = 400;
+  settings.timing.wholeBelow = 0;
+  ServerHarness server(settings);
   auto client = LoggedInClient(server.port());
   EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
   EXPECT_EQ(client->Ask("1"), "SEND_ME_FILE_INFO");
-  client->Send("C:\\spl");
-  EXPECT_EQ(client->Ask("it.txt?4?77"), "SEND_FILE");
+  EXPECT_EQ(client->Ask(FileInfo("C:\\n.txt", 4, 77)), "SEND_FILE");
   client->Send("1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(client->Ask("0"), "BEGIN_TO_SEND_THE_FILE");
-  client->Send("01234");
-  EXPECT_EQ(client->Ask("56789"), "FILE_TRANSFER_SUCCESS");
-  EXPECT_EQ(Listing(*client), "C:\\split.txt\t10\t4\t77\n");
+  EXPECT_EQ(client->Ask("0123456789"), "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(Listing(*client), "C:\\n.txt\t10\t4\t77\n");
 }
 
 TEST(BackupTest, DataOverTheQuotaIsRefusedAndNothingOfItKept) {
@@ -153,13 +183,11 @@ TEST(BackupTest, TwoClientsBackUpAtOnce) {
     EXPECT_EQ(client->Ask("BACKUP"), "HOW_MANY_FILES");
     EXPECT_EQ(client->Ask("5"), "SEND_ME_FILE_INFO");
     for (int i = 0; i < 5; ++i) {
-      if (i > 0) {
-        EXPECT_EQ(client->Receive(), "SEND_ME_FILE_INFO");
-      }
       EXPECT_EQ(client->Ask(FileInfo("C:\\f" + std::to_string(i), 9, 9)), "SEND_FILE");
       EXPECT_EQ(client->Ask("3000"), "BEGIN_TO_SEND_THE_FILE");
       for (int piece = 0; piece < 3; ++piece) client->Send(std::string(1000, fill));
-      EXPECT_EQ(client->Receive(), "FILE_TRANSFER_SUCCESS");
+      const std::string next = i < 4 ? "SEND_ME_FILE_INFO" : "";
+      EXPECT_EQ(client->ReceiveBytes(21 + next.size()), "FILE_TRANSFER_SUCCESS" + next);
     }
   };
   std::thread first(run, "ann", "secret", 'a');

@@ -101,6 +101,35 @@ TEST_F(ChildToolsTest, BackupThenRestoreLeaveTheAwaitedFiles) {
   EXPECT_FALSE(Exists("aaa"));
 }
 
+TEST_F(ChildToolsTest, AwaitEndsWithTheChildWhetherItLeftItsFileOrNot) {
+  Install();
+  TempWorld::WriteHostFile(C("temp_filexyz555"), RandomBytes(300000));
+  // A bound far beyond any test's patience: only the child's end can cut these waits short.
+  const auto never = std::chrono::hours(1);
+  ChildProcess gzip;
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords(), gzip), 0);
+  int ticks = 0;
+  EXPECT_TRUE(AwaitChildFile(
+      gzip, never, [&] { return !Exists("temp_filexyz555"); }, [&] { ++ticks; }));
+  EXPECT_TRUE(Exists("temp_filexyz555.gz"));
+  // The encryptor of a file that is not there ends at once, leaving nothing.
+  fs::remove(C("temp_filexyz555.gz"));
+  ChildProcess ccrypt;
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("k"), ccrypt), 0);
+  EXPECT_FALSE(AwaitChildFile(ccrypt, never, [&] { return Exists("temp_filexyz555.gz.cpt"); }));
+  EXPECT_TRUE(ccrypt.ended());
+  // A child that could not start has no end to watch: the wait runs out its bound in steps.
+  fs::remove_all(world.driveC() + "/Program Files");
+  ChildProcess missing;
+  EXPECT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords(), missing), -1);
+  ticks = 0;
+  EXPECT_FALSE(AwaitChildFile(
+      missing, std::chrono::milliseconds(3 * kChildPollMs), [] { return false; },
+      [&] { ++ticks; }));
+  EXPECT_GE(ticks, 2);
+  EXPECT_FALSE(missing.ended());
+}
+
 TEST_F(ChildToolsTest, WrongKeyLeavesNoDecryptedFile) {
   Install();
   TempWorld::WriteHostFile(C("temp_filexyz555.gz"), "payload");

@@ -56,6 +56,37 @@ TEST(Framing, ReplyIsOneReceiveCutAtCapacityAndReadAsCString) {
   EXPECT_TRUE(server.WaitFinished());
 }
 
+TEST(Framing, ExpectedWordIsTakenAloneAndWhatFollowsKeptForTheNextReceive) {
+  ScriptedServer server;
+  server.Expect("1").Send("FILE_TRANSFER_SUCCESSSEND_ME_FILE_INFO");
+  server.Expect("2").Send("NOT_NEEDEDSEND_ME_FILE_INFO");
+  server.Expect("3").Send("SEND_").StaySilent(100).Send("FILE");
+  server.Expect("4").Send("OK\n");
+  server.Close();
+  server.Start();
+  int s = ConnectTo(server);
+  SendWord(s, "1");
+  EXPECT_EQ(ReceiveWord(s, kReplyCapacity, {"FILE_TRANSFER_SUCCESS", "FILE_TRANSFER_FAILURE"},
+                        {"SEND_ME_FILE_INFO"}),
+            "FILE_TRANSFER_SUCCESS");
+  EXPECT_EQ(ReceiveWord(s, kLongReplyCapacity, {"SEND_ME_FILE_INFO"}), "SEND_ME_FILE_INFO");
+  // Another reply ends where the message that may follow it begins; every receive sees the rest.
+  SendWord(s, "2");
+  EXPECT_EQ(ReceiveWord(s, kReplyCapacity, {"SEND_FILE"}, {"SEND_ME_FILE_INFO"}), "NOT_NEEDED");
+  char buffer[100];
+  ASSERT_EQ(ReceiveData(s, buffer, sizeof buffer), 17);
+  EXPECT_EQ(std::string(buffer, 17), "SEND_ME_FILE_INFO");
+  // A word cut in two is joined.
+  SendWord(s, "3");
+  EXPECT_EQ(ReceiveWord(s, kReplyCapacity, {"SEND_FILE"}), "SEND_FILE");
+  // More than the word, with nothing that may follow it, is not the word.
+  SendWord(s, "4");
+  EXPECT_EQ(ReceiveWord(s, kLoginReplyCapacity, {"OK"}), "OK\n");
+  plat::SocketClose(s);
+  EXPECT_TRUE(server.WaitFinished());
+  EXPECT_TRUE(server.failures().empty());
+}
+
 TEST(Framing, SilentServerGivesEmptyReplyWithinTheBound) {
   ScriptedServer server;
   server.StaySilent(3000).Close();

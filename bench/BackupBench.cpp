@@ -1,0 +1,230 @@
+// Times the real client's backup run (the automatic run: no window) against a running
+// arkvale-server, and the compressor and encryptor alone on the same files.
+//   arkvale-bench PORT WORK_DIR USER PASSWORD
+// WORK_DIR becomes the client's data root. Prints seconds per file and the ratios.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "client/document/ArkvaleDoc.h"
+#include "client/session/Session.h"
+#include "client/settings/ConfigFile.h"
+#include "client/settings/InstallPaths.h"
+#include "client/transfer/BackupRun.h"
+#include "platform/Drives.h"
+#include "platform/Install.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Sockets.h"
+
+namespace fs = std::filesystem;
+using namespace arkvale;
+
+namespace {
+
+constexpr int kRepeats = 3;
+constexpr int kSmallFiles = 200;
+constexpr std::size_t kSmallSize = 1024;
+constexpr std::size_t kLargeSize = 64u << 20;
+constexpr const char* kKey = "bench key with blanks";
+
+class QuietPrompt : public Prompt {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, Icon, Owner) override {
+    last = text;
+  }
+  bool AskYesNo(const std::string&, const std::string&, Icon, Owner) override { return true; }
+  std::string last;
+};
+
+class NoWindow : public SessionView {
+ public:
+  void ShowConnectionButton(ConnectionButton) override {}
+  void ShowQuota(const std::string&, const std::string&, const std::string&) override {}
+  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+};
+
+double Seconds(const std::function<void()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Host(const std::string& windowsPath) {
+  return plat::ToHostPath(windowsPath).value_or("");
+}
+
+void WriteHost(const std::string& path, const std::string& content) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::string out(size, '\0');
+  for (std::size_t i = 0; i + 8 <= size; i += 8) {
+    uint64_t v = random();
+    std::memcpy(&out[i], &v, 8);
+  }
+  return out;
+}
+
+std::string Text(std::size_t size, unsigned seed) {
+  static const char* words[] = {"backup ", "server ", "quota ",  "file ",  "the ",   "of ",
+                                "stored ", "copy ",   "client ", "path\n", "data ",  "and ",
+                                "size ",   "time ",   "a ",      "run ",   "list\n", "key "};
+  std::mt19937 random(seed);
+  std::string out;
+  out.reserve(size + 16);
+  while (out.size() < size) out += words[random() % std::size(words)];
+  out.resize(size);
+  return out;
+}
+
+// A later modification time, so the server needs the file again.
+void Touch(const std::string& hostPath, int bump) {
+  struct stat st {};
+  ::stat(hostPath.c_str(), &st);
+  timespec times[2] = {{st.st_mtime + bump, 0}, {st.st_mtime + bump, 0}};
+  ::utimensat(AT_FDCWD, hostPath.c_str(), times, 0);
+}
+
+struct Bench {
+  QuietPrompt prompt;
+  NoWindow window;
+  std::unique_ptr<CArkvaleDoc> doc;
+  std::unique_ptr<CSession> session;
+
+  double Run(const std::string& set) {
+    double t = Seconds([&] { RunAutomaticBackup(*doc, *session, set); });
+    if (prompt.last.find("All files in session transferred succesfully") == std::string::npos) {
+      std::cerr << "run not complete: " << prompt.last << "\n";
+    }
+    return t;
+  }
+};
+
+// gzip -9 then ccrypt on a copy of the file, as the run does them one after the other.
+double Tools(const std::string& windowsFile) {
+  const std::string work = "C:\\bench_tools";
+  fs::copy_file(Host(windowsFile), Host(work), fs::copy_options::overwrite_existing);
+  fs::remove(Host(work + ".gz.cpt"));
+  return Seconds([&] {
+    plat::RunAndWait(kInstallDirectory + std::string(kGzipName), {"gzip", "-9", "-f", work});
+    plat::RunAndWait(kInstallDirectory + std::string(kCcryptName),
+                     {"ccrypt", "-e", "-f", "-K", kKey, work + ".gz"});
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::cerr << "usage: arkvale-bench PORT WORK_DIR USER PASSWORD\n";
+    return 2;
+  }
+  const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
+  plat::SetDataRoot(argv[2]);
+  plat::EnsureDriveTable();
+  std::vector<std::string> installed;
+  std::string error;
+  if (!plat::InstallTools(installed, error)) {
+    std::cerr << error << "\n";
+    return 1;
+  }
+  ConfigSettings config;
+  config.userName = argv[3];
+  config.password = argv[4];
+  config.encryptionKey = kKey;
+  config.serverName = "bench";  // + ".localhost": this machine
+  Bench bench;
+  if (!SaveConfigFile(kInstallDirectory, config, {bench.prompt})) return 1;
+  bench.doc = std::make_unique<CArkvaleDoc>(bench.prompt);
+  bench.doc->encryptionKey = kKey;
+  bench.session = std::make_unique<CSession>(*bench.doc, bench.window);
+  bench.session->serverPort = port;
+
+  // Opening the session: host lookup, credentials encryption, login, quota.
+  double open = 0;
+  for (int i = 0; i < kRepeats; ++i) {
+    open += Seconds([&] {
+      if (bench.session->ConnectAutomatically() != 0) std::cerr << "connection failed\n";
+    });
+    if (i + 1 < kRepeats) {
+      plat::SocketClose(bench.session->sessionSocket);
+      bench.session->sessionSocket = -1;
+    }
+  }
+  open /= kRepeats;
+
+  // The fixed part of every run: an empty set (lock, quota, summary).
+  WriteHost(Host("C:\\bench\\empty.bak"), "0\n0\n");
+  double empty = 0;
+  for (int i = 0; i < kRepeats; ++i) empty += bench.Run("C:\\bench\\empty.bak");
+  empty /= kRepeats;
+
+  // Small files: each repeat in a directory of its own, all needed; then the same again, held.
+  double needed = 0, held = 0, smallTools = 0;
+  for (int r = 0; r < kRepeats; ++r) {
+    const std::string dir = "C:\\bench\\small" + std::to_string(r);
+    for (int f = 0; f < kSmallFiles; ++f) {
+      WriteHost(Host(dir + "\\f" + std::to_string(f)), RandomBytes(kSmallSize, r * 1000 + f));
+    }
+    const std::string set = "C:\\bench\\small" + std::to_string(r) + ".bak";
+    WriteHost(Host(set), "1\n" + dir + "\n0\n");
+    needed += bench.Run(set);
+    held += bench.Run(set);
+    smallTools += Tools(dir + "\\f0");
+  }
+  const double perNeeded = (needed / kRepeats - empty) / kSmallFiles;
+  const double perHeld = (held / kRepeats - empty) / kSmallFiles;
+  smallTools /= kRepeats;
+
+  // Large files: touched before each repeat so the server takes them again.
+  struct Large {
+    const char* name;
+    std::string content;
+  } larges[] = {{"text", Text(kLargeSize, 7)}, {"random", RandomBytes(kLargeSize, 8)}};
+  std::printf("session opened                      %8.3f s\n", open);
+  std::printf("run without files (lock, quota)     %8.3f s\n", empty);
+  std::printf("needed 1 KiB file                   %8.4f s per file\n", perNeeded);
+  std::printf("held 1 KiB file                     %8.4f s per file\n", perHeld);
+  std::printf("gzip -9 then ccrypt, 1 KiB file     %8.4f s\n", smallTools);
+  for (Large& large : larges) {
+    const std::string file = std::string("C:\\bench\\large\\") + large.name;
+    WriteHost(Host(file), large.content);
+    large.content.clear();
+    const std::string set = std::string("C:\\bench\\") + large.name + ".bak";
+    WriteHost(Host(set), "0\n1\n" + file + "\n");
+    double run = 0, tools = 0;
+    for (int r = 0; r < kRepeats; ++r) {
+      Touch(Host(file), r + 1);
+      run += bench.Run(set);
+      tools += Tools(file);
+    }
+    run /= kRepeats;
+    tools /= kRepeats;
+    std::printf(
+        "64 MiB %-6s file: run %7.3f s (%7.3f s without the fixed part), tools %7.3f s, "
+        "ratio %.2fx (%.2fx)\n",
+        large.name, run, run - empty, tools, tools / run, tools / (run - empty));
+  }
+  plat::SocketClose(bench.session->sessionSocket);
+  return 0;
+}
