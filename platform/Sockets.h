@@ -22,8 +22,11 @@ int SocketCreate();  // descriptor or -1
 // 0 or -1; an unanswered connection attempt fails after 20 seconds.
 int SocketConnect(int socket, uint32_t ipv4, uint16_t port);
 // One send of the whole buffer (retried until all is sent); bytes sent or -1, also when no
-// progress is made for timeoutMs.
-long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs = kSendTimeoutMs);
+// progress is made for timeoutMs. Each send goes out at once (no waiting to join it with the
+// next), unless more says that the caller's next send continues it: then they may share a
+// segment, and the caller's last send of the run goes without more.
+long SocketSend(int socket, const void* data, std::size_t length, int timeoutMs = kSendTimeoutMs,
+                bool more = false);
 // One receive of at most capacity bytes, waiting at most timeoutMs; bytes received, 0 when the
 // peer closed, -1 on error or time-out. Bytes handed back with SocketUnread come first, at once.
 long SocketReceive(int socket, void* buffer, std::size_t capacity, int timeoutMs);

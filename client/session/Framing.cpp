@@ -50,6 +50,10 @@ long SendBytes(int socket, const void* data, std::size_t length) {
   return plat::SocketSend(socket, data, length);
 }
 
+long SendBytes(int socket, const void* data, std::size_t length, bool moreFollows) {
+  return plat::SocketSend(socket, data, length, plat::kSendTimeoutMs, moreFollows);
+}
+
 std::string ReceiveReply(int socket, std::size_t capacity, int timeoutMs) {
   if (socket < 0 || capacity == 0) return {};
   std::vector<char> buffer(capacity + 1, '\0');

@@ -26,6 +26,9 @@ inline constexpr std::size_t kLongReplyCapacity = 2000;
 long SendWord(int socket, std::string_view word, int timeoutMs = kReplyTimeoutMs);
 // One send of the whole buffer. Bytes sent, or -1.
 long SendBytes(int socket, const void* data, std::size_t length);
+// The same for one piece of a longer stream (file data): with moreFollows the piece may wait to
+// share a segment with the next one; the stream's last piece goes without it.
+long SendBytes(int socket, const void* data, std::size_t length, bool moreFollows);
 
 // One receive of at most capacity bytes, terminated after the last byte received and read up to
 // its first NUL. A failure, a time-out or a closed connection gives the empty reply, which

@@ -208,7 +208,7 @@ class CBackupRun {
       plat::RemoveFile(kBackupTempCpt);
       return After::EndEarly;
     }
-    if (!SendData(encrypted)) {
+    if (!SendData(encrypted, encryptedSize)) {
       doc_.Log(kLogWarning, "Problem reading file");
       Show("Problem reading file", Icon::Warning);
       doc_.Log(kLogError, text + "  Error while transfering the file");
@@ -290,15 +290,18 @@ class CBackupRun {
 
   // Streams the file in 1000-byte pieces, one send each; false on a read error. A failed send
   // ends the stream; the verdict that then never comes reports it.
-  bool SendData(FILE* file) {
+  bool SendData(FILE* file, uint64_t size) {
     char buffer[kDataChunk];
+    uint64_t read = 0;
     while (!std::feof(file)) {
       if (progress_)
         progress_->SetTransmission(Position(sessionBytesSent_, progress_->BytesSelected()));
       std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
       if (std::ferror(file)) return false;
       if (got == 0) continue;
-      long sent = SendBytes(socket_, buffer, got);
+      read += got;
+      // Pieces before the last may share segments; the last goes out at once.
+      long sent = SendBytes(socket_, buffer, got, read < size);
       if (sent > 0) sessionBytesSent_ += static_cast<uint64_t>(sent);
       if (progress_) {
         progress_->SetBytesTransmitted(static_cast<uint32_t>(sessionBytesSent_));

@@ -95,6 +95,27 @@ TEST(Sockets, SendAndReceiveOverLoopback) {
   EXPECT_EQ(received, big.size());
 }
 
+TEST(Sockets, BytesReadTooFarComeFirstAndGoWithTheSocket) {
+  int number;
+  {
+    Connection c;
+    ASSERT_EQ(send(c.server, "NEW", 3, 0), 3);
+    plat::SocketUnread(c.client, "OLD");
+    char buffer[16] = {};
+    EXPECT_EQ(plat::SocketReceive(c.client, buffer, 2, 1000), 2);
+    EXPECT_EQ(plat::SocketReceive(c.client, buffer + 2, sizeof buffer - 2, 1000), 1);
+    EXPECT_EQ(plat::SocketReceive(c.client, buffer + 3, sizeof buffer - 3, 1000), 3);
+    EXPECT_EQ(std::string(buffer), "OLDNEW");
+    plat::SocketUnread(c.client, "LEFT");
+    number = c.client;
+  }
+  // The next socket may get the same number; it starts with nothing pending.
+  Connection next;
+  ASSERT_EQ(next.client, number);
+  char buffer[16];
+  EXPECT_EQ(plat::SocketReceive(next.client, buffer, sizeof buffer, 0), -1);
+}
+
 TEST(Sockets, ReceiveIsBoundedInTime) {
   Connection c;
   char buffer[16];
