@@ -6,6 +6,7 @@
 
 #include "client/selection/FileView.h"
 #include "client/selection/TreeMarks.h"
+#include "platform/WindowsNames.h"
 #include "tests/client/selection/ViewsFixture.h"
 
 namespace fs = std::filesystem;
@@ -54,6 +55,22 @@ TEST_F(FileViewTest, ShowsThePlainFilesWithTheirColumns) {
 
   Select("C:\\nofiles");
   EXPECT_EQ(files->Rows().RowCount(), 0);
+}
+
+TEST_F(FileViewTest, NamesAreShownWithTheHostsOwnCharacters) {
+  test::TempWorld::WriteHostFile(HostC("data/Meeting 10:30.txt"), "x");
+  test::TempWorld::WriteHostFile(HostC("data/at 10:30/what?.txt"), "x");
+  MakeViews();
+  Expand("C:\\data");
+  EXPECT_EQ(ChildTexts("C:\\data"), (Strings{"at 10:30", "sub"}));
+  Select("C:\\data");
+  EXPECT_EQ(Text(Row(plat::WindowsNameOf("Meeting 10:30.txt")), 0), "Meeting 10:30.txt");
+  Select("C:\\data\\" + plat::WindowsNameOf("at 10:30"));
+  ASSERT_EQ(files->Rows().RowCount(), 1);
+  EXPECT_EQ(Text(0, 0), "what?.txt");
+  files->ClickRow(0);
+  EXPECT_EQ(ChosenFiles(), Strings{"C:\\data\\" + plat::WindowsNameOf("at 10:30") + "\\" +
+                                   plat::WindowsNameOf("what?.txt")});
 }
 
 TEST_F(FileViewTest, AFileInADriveRootIsChosenWithOneBackslash) {
