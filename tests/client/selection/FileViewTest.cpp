@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 
 #include "client/selection/FileView.h"
@@ -142,6 +143,22 @@ TEST_F(FileViewTest, ClicksOnRowsChooseAndClicksBelowThemDoNothing) {
                     QPoint(20, files->viewport()->height() - 5));
   EXPECT_EQ(selection.chosenFiles.size(), 1u);
   EXPECT_FALSE(files->Rows().IsTicked(1));
+}
+
+TEST_F(FileViewTest, ADoubleClickOnARowIsOneClick) {
+  MakeViews();
+  files->resize(500, 300);
+  files->show();
+  Select("C:\\pair");
+  HintRecorder recorder;
+  selection.AddObserver(&recorder);
+  const QPoint row = files->visualRect(files->model()->index(0, 1)).center();
+  // Through the window system, as a real double-click arrives.
+  QTest::mouseDClick(files->window()->windowHandle(), Qt::LeftButton, {},
+                     files->viewport()->mapTo(files->window(), row));
+  selection.RemoveObserver(&recorder);
+  EXPECT_EQ(recorder.hints.size(), 1u);
+  EXPECT_EQ(ChosenFiles(), Strings{"C:\\pair\\p.txt"});
 }
 
 TEST_F(FileViewTest, ClickingTheOnlyClearRowOfAChosenSetSendsWholly) {
