@@ -10,6 +10,7 @@
 #include <QTimerEvent>
 #include <QToolBar>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
 #include "client/selection/BackupSetCommands.h"
@@ -18,7 +19,6 @@
 #include "client/session/LoginDlg.h"
 #include "client/settings/InstallPaths.h"
 #include "client/shell/AboutDlg.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/GuiPrompt.h"
 #include "client/shell/StatusBar.h"
@@ -305,8 +305,13 @@ void CMainFrame::OnBackup() {
 }
 
 void CMainFrame::OnRunWizard() {
-  // The window waits for the wizard; what it wrote is not taken over.
-  plat::RunAndWait(kSetwellPath, {"setwell.exe"});
+  // The window waits for the wizard. After Finish it takes over what was written, as after the
+  // classic dialog: a backup must not go on under a key the user has just replaced.
+  if (plat::RunAndWait(kSetwellPath, {"setwell.exe"}) != 0) return;
+  const std::optional<ConfigSettings> settings = ReadConfigFile(doc_.installDirectory);
+  if (!settings) return;
+  doc_.ApplySavedSettings(*settings);
+  if (settings->trayIcon == 0) RemoveTrayIcon();
 }
 
 void CMainFrame::OnAbout() {
