@@ -8,10 +8,12 @@
 #include "wizard/WizardDlg.h"
 #include "wizard/WizardPrompt.h"
 #include "wizard/WizardSettings.h"
+#include "wizard/resources/Pictures.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(arkvale::kWizardProgramName));
+  QApplication::setWindowIcon(arkvale::WizardIcon());
   if (plat::SocketsStartup() != 0) {
     QMessageBox::critical(nullptr, QString::fromLatin1(arkvale::kWizardProgramName),
                           QStringLiteral("Windows sockets initialization failed."));
