@@ -44,6 +44,12 @@ LogViewerDialog::LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent)
   for (int column = 0; column < model_.columnCount(); ++column) {
     list->horizontalHeader()->resizeSection(column, CLogListModel::ColumnWidth(column));
   }
+  // The time must show whole in the column one clicks; fonts here are wider than 150 pixels allow.
+  const QFontMetrics metrics = list->fontMetrics();
+  const int timeWidth = metrics.horizontalAdvance(QStringLiteral("Wed 30/09/04  23:59:59")) +
+                        4 * metrics.averageCharWidth();
+  if (timeWidth > CLogListModel::ColumnWidth(0))
+    list->horizontalHeader()->resizeSection(0, timeWidth);
   list->installEventFilter(this);
 
   connect(ui_->refreshButton, &QPushButton::clicked, this, &LogViewerDialog::OnRefreshLogs);
