@@ -41,6 +41,8 @@ LogViewerDialog::LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent)
   list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
   list->horizontalHeader()->setHighlightSections(false);
+  // The message takes what the other columns leave, so no horizontal bar covers the newest row.
+  list->horizontalHeader()->setStretchLastSection(true);
   for (int column = 0; column < model_.columnCount(); ++column) {
     list->horizontalHeader()->resizeSection(column, CLogListModel::ColumnWidth(column));
   }
@@ -69,6 +71,8 @@ void LogViewerDialog::Fill() {
   }
   model_.SetRows(LogRows(*lines, levels_));
   ui_->logList->scrollToBottom();
+  // Once more when the scroll bars that the new rows bring have been laid out.
+  QMetaObject::invokeMethod(ui_->logList, &QTableView::scrollToBottom, Qt::QueuedConnection);
 }
 
 void LogViewerDialog::OnRefreshLogs() {
