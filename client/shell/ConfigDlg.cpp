@@ -24,6 +24,12 @@ CConfigDlg::CConfigDlg(const ClassicConfig& values, Prompt& prompt, Save save, Q
   ui_->runMinimizedCheck->setObjectName(ids::IdName(ids::kConfigRunMinimized));
   ui_->okButton->setObjectName(ids::IdName(ids::kIdOk));
   ui_->cancelButton->setObjectName(ids::IdName(ids::kIdCancel));
+  // A longer value would not read back whole: it fills the reader's line buffer, and what is left
+  // of its line is read as the next setting. The document holds these three in 100-byte fields.
+  for (QLineEdit* edit : {ui_->userEdit, ui_->passwordEdit, ui_->serverEdit}) {
+    edit->setMaxLength(static_cast<int>(kShortValueRoundTrip));
+  }
+  ui_->keyEdit->setMaxLength(static_cast<int>(kLongValueRoundTrip));
   connect(ui_->okButton, &QPushButton::clicked, this, &CConfigDlg::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &CConfigDlg::reject);
   Show(values);

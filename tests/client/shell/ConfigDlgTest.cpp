@@ -58,6 +58,10 @@ TEST_F(ConfigDlgTest, LabelsNameTheirFieldsAndABadCountKeepsTheDialogOpen) {
   EXPECT_EQ(Edit(&dialog, ids::kConfigPassword)->echoMode(), QLineEdit::Password);
   EXPECT_TRUE(Check(&dialog, ids::kConfigRunOnStartup)->isChecked());
   EXPECT_FALSE(Check(&dialog, ids::kConfigRunMinimized)->isChecked());
+  // Only what reads back whole can be typed.
+  Edit(&dialog, ids::kConfigUser)->setText(QString(120, 'u'));
+  EXPECT_EQ(Edit(&dialog, ids::kConfigUser)->text(), QString(98, 'u'));
+  Edit(&dialog, ids::kConfigUser)->setText("ann");
 
   Edit(&dialog, ids::kConfigLogCount)->setText("31");
   ClickOk(&dialog);
