@@ -41,7 +41,7 @@ LogViewerDialog::LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent)
   list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
   list->horizontalHeader()->setHighlightSections(false);
-  // The message takes what the other columns leave, so no horizontal bar covers the newest row.
+  // The message column fills the width the other columns leave.
   list->horizontalHeader()->setStretchLastSection(true);
   for (int column = 0; column < model_.columnCount(); ++column) {
     list->horizontalHeader()->resizeSection(column, CLogListModel::ColumnWidth(column));
