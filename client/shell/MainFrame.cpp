@@ -61,11 +61,11 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandExit, "E&xit", "Quit the application", true}}},
       {"Configuration",
        {{kCommandWizard, "Configuration Wizard ...", "Run the configuration wizard", true},
-        {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", false},
+        {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", true},
         {kCommandSchedule, "Schedule ...", "Set schedule parameters", false}}},
       {"&View",
        {{kCommandStatusBar, "&Status Bar", "Show or hide the status bar", true},
-        {kCommandLogViewer, "Log Viewer ...", "View the log file", false}}},
+        {kCommandLogViewer, "Log Viewer ...", "View the log file", true}}},
       {"Operations",
        {{kCommandBackup, "Backup ...", "Backup selected files", true},
         {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
@@ -277,6 +277,12 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandBackup:
       OnBackup();
+      break;
+    case kCommandLogViewer:
+      OnLogViewer();
+      break;
+    case kCommandConfigure:
+      OnConfigure();
       break;
     default:
       break;
