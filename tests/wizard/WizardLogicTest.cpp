@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/settings/InstallPaths.h"
+#include "client/shell/ClassicConfig.h"
 #include "platform/StartupRegistration.h"
 #include "tests/support/FileAccessOverride.h"
 #include "tests/support/RecordingPrompt.h"
@@ -131,7 +133,7 @@ TEST_F(WizardLogicTest, LoadsWithItsOwnDefaultsAndWritesTheLogCountBack) {
   EXPECT_TRUE(prompt.boxes().empty());
 }
 
-TEST_F(WizardLogicTest, WritesTheSameBytesAsTheOtherWriter) {
+TEST_F(WizardLogicTest, WritesTheSameBytesAsTheClassicDialog) {
   WizardSettings w{"ann", "abc123", "a key, with blanks!", "server3", 7, true, false, false, true};
   ASSERT_TRUE(FinishWizard(kInstallDirectory, w, false, prompt));
   const std::string wizardBytes = TempWorld::ReadHostFile(configHost());
@@ -142,9 +144,9 @@ TEST_F(WizardLogicTest, WritesTheSameBytesAsTheOtherWriter) {
   EXPECT_TRUE(fs::exists(installHost() + "/run_minimized"));
 
   fs::remove(configHost());
-  ASSERT_TRUE(SaveConfigFile(kInstallDirectory,
-                             {"ann", "abc123", "a key, with blanks!", "server3", 7, 1, 0, 0},
-                             {prompt}));
+  CArkvaleDoc doc(prompt);
+  const ClassicConfig classic{{"ann", "abc123", "a key, with blanks!", "server3", 7, 1, 0, 0}, 1};
+  ASSERT_TRUE(SaveClassicConfig(doc, classic, 0, nullptr));
   EXPECT_EQ(TempWorld::ReadHostFile(configHost()), wizardBytes);
 }
 
