@@ -17,7 +17,8 @@ int main(int argc, char* argv[]) {
   if (plat::SocketsStartup() != 0) {
     QMessageBox::critical(nullptr, QString::fromLatin1(arkvale::kWizardProgramName),
                           QStringLiteral("Windows sockets initialization failed."));
-    return 0;
+    // Nothing was configured: the waiting main program must not take this for Finish.
+    return arkvale::CWizardDlg::kQuit;
   }
   arkvale::CWizardPrompt prompt;
   arkvale::CWizardDlg wizard(arkvale::kInstallDirectory, prompt, [] {
