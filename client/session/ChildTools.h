@@ -1,6 +1,7 @@
 #pragma once
 // The compressor and the encryptor, started detached from the installation directory. Callers
-// never read a child's output or exit code; they poll for the file the child leaves behind.
+// never read a child's output or exit code; they wait for the file the child leaves behind,
+// looking again the moment the child ends rather than only at the next polling step.
 #include <chrono>
 #include <functional>
 #include <string>
