@@ -1,3 +1,5 @@
+#include "client/scheduler/AutomaticBackup.h"
+#include "client/scheduler/ScheduleCheck.h"
 #include "client/shell/MainFrame.h"
 
 #include <QAction>
@@ -62,7 +64,7 @@ const std::vector<MenuInfo>& Menus() {
       {"Configuration",
        {{kCommandWizard, "Configuration Wizard ...", "Run the configuration wizard", true},
         {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", false},
-        {kCommandSchedule, "Schedule ...", "Set schedule parameters", false}}},
+        {kCommandSchedule, "Schedule ...", "Set schedule parameters", true}}},
       {"&View",
        {{kCommandStatusBar, "&Status Bar", "Show or hide the status bar", true},
         {kCommandLogViewer, "Log Viewer ...", "View the log file", false}}},
@@ -239,8 +241,10 @@ void CMainFrame::OnTimer(int timerId) {
         ShowConnectionButton(ConnectionButton::Connect);
       }
       break;
+    case ids::kTimerScheduleCheck:
+      ScheduleCheck();
+      break;
     default:
-      // Timer 3 keeps its period for the schedule check, which is not part of this program yet.
       break;
   }
 }
@@ -277,6 +281,9 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandBackup:
       OnBackup();
+      break;
+    case kCommandSchedule:
+      OnSchedule();
       break;
     default:
       break;

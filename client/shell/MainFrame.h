@@ -20,10 +20,12 @@ class QSystemTrayIcon;
 namespace arkvale {
 
 class CArkvaleDoc;
+class CAutomaticBackup;
 class CBackupSetCommands;
 class CButtonBar;
 class CDriveView;
 class CFileView;
+class CScheduleCheck;
 class CStatusBar;
 
 // Timer periods of the main window.
@@ -90,9 +92,15 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
   void OnAbout();
+  // In MainFrameSchedule.cpp.
+  void OnSchedule();
+  void ScheduleCheck();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
+  // Made at the first schedule check; the runs end before the session goes.
+  std::unique_ptr<CAutomaticBackup> automaticBackup_;
+  std::unique_ptr<CScheduleCheck> scheduleCheck_;
   ConfigSettings settingsCopy_;
   bool configurationPresent_ = false;
 

@@ -81,6 +81,15 @@ class CBackupRun {
       ResetLastBackup(installDirectory_);
       return 1;
     }
+    // A session still being opened by Connect has not logged in; the next check tries again.
+    socket_ = session_.LoggedInSocket();
+    if (socket_ == -1) {
+      doc_.Log(kLogWarning,
+               "Automatic backup postponed: the session with the server has not logged in yet");
+      session_.ReleaseCommsLock(lock_);
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
     auto set = ReadBackupSetFile(backupSetPath);
     if (!set) {
       doc_.Log(kLogError, "Error opening backup set during automatic backup");
@@ -91,7 +100,6 @@ class CBackupRun {
     // A damaged set still backs up what could be read, but the shortfall is not silent.
     if (set->error != BackupSetError::None) doc_.Log(kLogWarning, BackupSetErrorText(set->error));
     sendList_ = BuildSendList(*set);
-    socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");
     if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");
