@@ -71,6 +71,12 @@ class CBackupRun {
 
   int RunAutomatic(const std::string& backupSetPath) {
     lock_ = session_.AcquireCommsLock();
+    for (int waited = 0;
+         lock_ == -1 && plat::FileExists(kCommsLockPath) && waited < kAutomaticLockWaitMs;
+         waited += kAutomaticLockPollMs) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kAutomaticLockPollMs));
+      lock_ = session_.AcquireCommsLock();
+    }
     if (lock_ == -1) {
       doc_.Log(kLogError, "m_lock was not free, i.e. communications being used by another thread");
       ResetLastBackup(installDirectory_);

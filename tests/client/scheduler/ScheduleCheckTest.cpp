@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/scheduler/ScheduleCheck.h"
@@ -187,11 +188,27 @@ TEST_F(BusyLockCheckTest, RunThatFindsTheLockBusyWrites100AndTheNextCheckStartsA
   ASSERT_NE(commsLock, -1);
   const std::time_t first = At(2026, 3, 10, 8, 0);
   Check(first);
-  EXPECT_EQ(ReadLastBackup(kInstallDirectory), 100u);
-  Check(first + 300);
   session->ReleaseCommsLock(commsLock);
-  EXPECT_EQ(started.size(), 2u);
   EXPECT_EQ(ReadLastBackup(kInstallDirectory), 100u);
+  EXPECT_EQ(LogMessages().back(),
+            "m_lock was not free, i.e. communications being used by another thread");
+  // Without a configuration the connection fails, which also leaves 100 for the next check.
+  Check(first + 300);
+  EXPECT_EQ(started.size(), 2u);
+  EXPECT_EQ(LogMessages().back(), "Failed to open the configuration file during automatic backup");
+  EXPECT_EQ(ReadLastBackup(kInstallDirectory), 100u);
+}
+
+TEST_F(BusyLockCheckTest, RunWaitsForAShortExchangeToLetGoOfTheLock) {
+  ASSERT_TRUE(WriteScheduleFile(kInstallDirectory, Daily("08", "00")));
+  const int commsLock = session->AcquireCommsLock();
+  ASSERT_NE(commsLock, -1);
+  // A keep-alive on the same tick holds the lock for a moment.
+  std::thread keepAlive([&] { session->ReleaseCommsLock(commsLock); });
+  Check(At(2026, 3, 10, 8, 0));
+  keepAlive.join();
+  EXPECT_EQ(LogMessages(), std::vector<std::string>{
+                               "Failed to open the configuration file during automatic backup"});
 }
 
 }  // namespace
