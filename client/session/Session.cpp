@@ -43,12 +43,28 @@ void CSession::Show(const std::string& text, Icon icon, Owner owner, const std::
 void CSession::SetLoggedIn(bool loggedIn) { doc_.loggedIn = loggedIn ? 1 : 0; }
 
 bool CSession::BeginSession(int socket) {
+  std::lock_guard guard(openingMutex_);
   int none = -1;
-  return sessionSocket.compare_exchange_strong(none, socket);
+  if (!sessionSocket.compare_exchange_strong(none, socket)) return false;
+  openingSocket_ = socket;
+  return true;
+}
+
+void CSession::SessionOpened(int socket) {
+  std::lock_guard guard(openingMutex_);
+  if (openingSocket_ == socket) openingSocket_ = -1;
+}
+
+int CSession::LoggedInSocket() const {
+  std::lock_guard guard(openingMutex_);
+  const int socket = sessionSocket;
+  return socket == openingSocket_ ? -1 : socket;
 }
 
 void CSession::EndSession(int socket) {
   if (socket == -1) return;
+  std::lock_guard guard(openingMutex_);
+  if (openingSocket_ == socket) openingSocket_ = -1;
   // Whoever takes the socket out of the session closes it, once. A socket another path ended
   // meanwhile is left alone: its number may already belong to a new file or session.
   int expected = socket;
@@ -133,6 +149,7 @@ void CSession::Connect() {
   }
 
   if (accepted) {
+    SessionOpened(socket);
     RefreshQuota();
     ReleaseCommsLock(lock);
     view_.ShowConnectionButton(ConnectionButton::Disconnect);

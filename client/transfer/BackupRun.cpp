@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/selection/BackupSetFile.h"
@@ -73,12 +74,27 @@ class CBackupRun {
 
   int RunAutomatic(const std::string& backupSetPath) {
     lock_ = session_.AcquireCommsLock();
+    for (int waited = 0;
+         lock_ == -1 && plat::FileExists(kCommsLockPath) && waited < kAutomaticLockWaitMs;
+         waited += kAutomaticLockPollMs) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kAutomaticLockPollMs));
+      lock_ = session_.AcquireCommsLock();
+    }
     if (lock_ == -1) {
       doc_.Log(kLogError, "m_lock was not free, i.e. communications being used by another thread");
       ResetLastBackup(installDirectory_);
       return 1;
     }
     if (session_.sessionSocket == -1 && session_.ConnectAutomatically() != 0) {
+      session_.ReleaseCommsLock(lock_);
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
+    // A session still being opened by Connect has not logged in; the next check tries again.
+    socket_ = session_.LoggedInSocket();
+    if (socket_ == -1) {
+      doc_.Log(kLogWarning,
+               "Automatic backup postponed: the session with the server has not logged in yet");
       session_.ReleaseCommsLock(lock_);
       ResetLastBackup(installDirectory_);
       return 1;
@@ -93,7 +109,6 @@ class CBackupRun {
     // A damaged set still backs up what could be read, but the shortfall is not silent.
     if (set->error != BackupSetError::None) doc_.Log(kLogWarning, BackupSetErrorText(set->error));
     sendList_ = BuildSendList(*set, &refused_);
-    socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");
     if (ReceiveWord(socket_, kLongReplyCapacity, {"HOW_MANY_FILES"}) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");

@@ -171,7 +171,7 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {57665, "E&xit", true},
                                     {32784, "Configuration Wizard ...", true},
                                     {32774, "Configure (Classic) ...", true},
-                                    {32780, "Schedule ...", false},
+                                    {32780, "Schedule ...", true},
                                     {59393, "&Status Bar", true},
                                     {32779, "Log Viewer ...", true},
                                     {32776, "Backup ...", true},
