@@ -112,12 +112,11 @@ struct Bench {
   std::unique_ptr<CArkvaleDoc> doc;
   std::unique_ptr<CSession> session;
 
-  // One automatic run of the set; complete: every file should have been transferred.
-  double Run(const std::string& set, bool complete = true) {
+  // One automatic run of the set; a summary other than success is shown, since the figures of
+  // such a run mean little.
+  double Run(const std::string& set) {
     double t = Seconds([&] { RunAutomaticBackup(*doc, *session, set); });
-    bool all =
-        prompt.last.find("All files in session transferred succesfully") != std::string::npos;
-    if (all != complete) {
+    if (prompt.last.find("All files in session transferred succesfully") == std::string::npos) {
       std::cerr << "unexpected summary: " << prompt.last << "\n";
     }
     return t;
@@ -194,7 +193,7 @@ int main(int argc, char** argv) {
     const std::string set = "C:\\bench\\small" + std::to_string(r) + ".bak";
     WriteHost(Host(set), "1\n" + dir + "\n0\n");
     needed += bench.Run(set);
-    held += bench.Run(set, false);
+    held += bench.Run(set);
     smallTools += Tools(dir + "\\f0");
   }
   const double perNeeded = (needed / kRepeats - empty) / kSmallFiles;

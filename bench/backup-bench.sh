@@ -9,7 +9,10 @@ build="$repo/build-bench"
 # -O2 as scripts/run.sh builds the programs (GCC 12 warns falsely about some string copies at -O3).
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
   -DARKVALE_TESTS=OFF >/dev/null
-cmake --build "$build" --target arkvale-server arkvale-bench -j2 >/dev/null
+if ! cmake --build "$build" --target arkvale-server arkvale-bench -j2 >"$build/bench-build.log" 2>&1; then
+  cat "$build/bench-build.log" >&2
+  exit 1
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/arkvale-bench-XXXXXX")
 server_pid=
