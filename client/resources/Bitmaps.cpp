@@ -183,35 +183,6 @@ void DrawPicture(QPainter& p, int id) {
   }
 }
 
-QString Caption(int id) {
-  switch (id) {
-    case ids::kBitmapConnect:
-      return QStringLiteral("Connect");
-    case ids::kBitmapConnecting:
-      return QStringLiteral("Connecting");
-    case ids::kBitmapDisconnect:
-      return QStringLiteral("Disconnect");
-    case ids::kBitmapBackup:
-      return QStringLiteral("Backup");
-    case ids::kBitmapRestore:
-      return QStringLiteral("Restore");
-    case ids::kBitmapDelete:
-      return QStringLiteral("Delete");
-    case ids::kBitmapSaveSet:
-      return QStringLiteral("Save Set");
-    case ids::kBitmapLoadSet:
-      return QStringLiteral("Load Set");
-    case ids::kBitmapLogViewer:
-      return QStringLiteral("Logs");
-    case ids::kBitmapSchedule:
-      return QStringLiteral("Schedule");
-    case ids::kBitmapConfigure:
-      return QStringLiteral("Configure");
-    default:
-      return {};
-  }
-}
-
 // Antialiased drawing is flattened onto the face colour; what stays mostly transparent becomes
 // the mask colour, so the button sees a clean two-level mask.
 QImage Flatten(const QImage& drawing, QColor maskColour) {
@@ -241,8 +212,37 @@ QImage Flatten(const QImage& drawing, QColor maskColour) {
 
 }  // namespace
 
+QString ButtonCaption(int id) {
+  switch (id) {
+    case ids::kBitmapConnect:
+      return QStringLiteral("Connect");
+    case ids::kBitmapConnecting:
+      return QStringLiteral("Connecting");
+    case ids::kBitmapDisconnect:
+      return QStringLiteral("Disconnect");
+    case ids::kBitmapBackup:
+      return QStringLiteral("Backup");
+    case ids::kBitmapRestore:
+      return QStringLiteral("Restore");
+    case ids::kBitmapDelete:
+      return QStringLiteral("Delete");
+    case ids::kBitmapSaveSet:
+      return QStringLiteral("Save Set");
+    case ids::kBitmapLoadSet:
+      return QStringLiteral("Load Set");
+    case ids::kBitmapLogViewer:
+      return QStringLiteral("Logs");
+    case ids::kBitmapSchedule:
+      return QStringLiteral("Schedule");
+    case ids::kBitmapConfigure:
+      return QStringLiteral("Configure");
+    default:
+      return {};
+  }
+}
+
 QImage ButtonBitmap(int bitmapId, QColor maskColour) {
-  const QString caption = Caption(bitmapId);
+  const QString caption = ButtonCaption(bitmapId);
   if (caption.isEmpty()) return {};
   QImage drawing(kBitmapWidth, kBitmapHeight, QImage::Format_ARGB32_Premultiplied);
   drawing.fill(Qt::transparent);
@@ -259,7 +259,7 @@ QImage ButtonBitmap(int bitmapId, QColor maskColour) {
 }
 
 QPixmap MenuImage(int bitmapId) {
-  if (Caption(bitmapId).isEmpty()) return {};
+  if (ButtonCaption(bitmapId).isEmpty()) return {};
   QImage drawing(kBitmapWidth, kBitmapHeight, QImage::Format_ARGB32_Premultiplied);
   drawing.fill(Qt::transparent);
   QPainter p(&drawing);

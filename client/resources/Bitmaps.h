@@ -15,6 +15,10 @@ inline const QColor kMaskGreen(0, 255, 0);
 // image for any other id.
 QImage ButtonBitmap(int bitmapId, QColor maskColour);
 
+// The caption painted into a button bitmap, which is also the button's accessible name; "" for
+// any other id.
+QString ButtonCaption(int bitmapId);
+
 // The picture of a bitmap without its caption, on a transparent ground, for a menu item.
 QPixmap MenuImage(int bitmapId);
 

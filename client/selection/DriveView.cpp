@@ -45,6 +45,7 @@ ItemImages DriveImages(ItemKind kind) {
 CDriveView::CDriveView(CSelection& selection, Prompt& prompt, QWidget* parent)
     : QTreeWidget(parent), selection(selection), prompt(prompt), imageList(DrawTreeImages()) {
   setObjectName("driveView");
+  setAccessibleName("Drives and directories");
   setColumnCount(1);
   setHeaderHidden(true);
   setRootIsDecorated(true);

@@ -18,6 +18,7 @@ constexpr int kColumnWidths[FileListModel::kColumnCount] = {192, 96, 128};
 CFileView::CFileView(CSelection& selection, QWidget* parent)
     : QTableView(parent), selection(selection), fileRows(this) {
   setObjectName("fileView");
+  setAccessibleName("Files");
   setModel(&fileRows);
   setShowGrid(true);
   setSelectionMode(QAbstractItemView::NoSelection);

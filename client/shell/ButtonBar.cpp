@@ -59,6 +59,9 @@ CButtonBar::CButtonBar(QWidget* parent) : QWidget(parent) {
     button->SetBitmap(ButtonBitmap(info.bitmap, mask), mask);
     button->SetHoverColour(kHoverColour);
     button->setToolTip(QString::fromLatin1(info.tooltip));
+    // The caption is painted into the bitmap; a screen reader needs it as text. The tooltip
+    // becomes the description by itself.
+    button->setAccessibleName(ButtonCaption(info.bitmap));
     button->setGeometry(DialogUnitsX(kFirstX + info.column * kColumnStep), 0,
                         DialogUnitsX(kButtonWidth), DialogUnitsY(kButtonHeight));
     connect(button, &CImageButton::Command, this, [this](int command) {
