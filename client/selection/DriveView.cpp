@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "client/selection/MarkAccessible.h"
 #include "client/selection/Selection.h"
 #include "client/selection/SelectionPaths.h"
 #include "client/selection/TreeImages.h"
@@ -60,6 +61,7 @@ CDriveView::CDriveView(CSelection& selection, Prompt& prompt, QWidget* parent)
   connect(this, &QTreeWidget::currentItemChanged, this, &CDriveView::OnCurrentItemChanged);
   connect(this, &QTreeWidget::itemChanged, this, &CDriveView::OnItemChanged);
   selection.AddObserver(this);
+  InstallMarkAccessibility();
   FillDrives();
 }
 

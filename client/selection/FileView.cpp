@@ -1,9 +1,11 @@
 #include "client/selection/FileView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "client/selection/MarkAccessible.h"
 #include "client/selection/Selection.h"
 #include "client/selection/TreeMarks.h"
 
@@ -34,6 +36,7 @@ CFileView::CFileView(CSelection& selection, QWidget* parent)
   }
   connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CFileView::SortByColumn);
   selection.AddObserver(this);
+  InstallMarkAccessibility();
 }
 
 CFileView::~CFileView() { selection.RemoveObserver(this); }
@@ -65,6 +68,23 @@ void CFileView::mousePressEvent(QMouseEvent* event) {
   }
   // The row is not selected or focused: the click only toggles its file.
   ClickRow(hit.row());
+  event->accept();
+}
+
+void CFileView::keyPressEvent(QKeyEvent* event) {
+  const int row = currentIndex().row();
+  if (event->key() != Qt::Key_Space || row < 0) {
+    QTableView::keyPressEvent(event);
+    return;
+  }
+  // Space is the keyboard's click on the row. The list is filled and sorted afresh, so the
+  // keyboard's place is put back on the same file.
+  const int column = currentIndex().column();
+  const std::string name = fileRows.Row(row).name;
+  ClickRow(row);
+  for (int i = 0; i < fileRows.RowCount(); ++i) {
+    if (fileRows.Row(i).name == name) setCurrentIndex(fileRows.index(i, column));
+  }
   event->accept();
 }
 

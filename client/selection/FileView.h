@@ -31,6 +31,7 @@ class CFileView : public QTableView, public SelectionObserver {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   CSelection& selection;
