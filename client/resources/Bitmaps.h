@@ -1,6 +1,7 @@
 #pragma once
 // The pictures of the main program, drawn at run time: the button bar's bitmaps (a picture on a
 // pure mask colour that the button makes transparent) and icon 128.
+#include <QByteArray>
 #include <QColor>
 #include <QIcon>
 #include <QImage>
@@ -24,5 +25,8 @@ QPixmap MenuImage(int bitmapId);
 
 // Icon 128: the window's and the notification area's icon.
 QIcon ApplicationIcon();
+// Icon 128 drawn at any size, and as a scalable picture, for the desktop's icon theme.
+QImage ApplicationIconImage(int size);
+QByteArray ApplicationIconSvg();
 
 }  // namespace arkvale

@@ -10,6 +10,7 @@
 #include <QTimerEvent>
 #include <QToolBar>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
 #include "client/selection/BackupSetCommands.h"
@@ -18,7 +19,6 @@
 #include "client/session/LoginDlg.h"
 #include "client/settings/InstallPaths.h"
 #include "client/shell/AboutDlg.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/GuiPrompt.h"
 #include "client/shell/StatusBar.h"
@@ -71,7 +71,7 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
         {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
       {"&Help",
-       {{kCommandHelpTopics, "&Help Topics", "List the help topics", false},
+       {{kCommandHelpTopics, "&Help Topics", "List the help topics", true},
         {0, nullptr, nullptr, true},
         {kCommandAbout, "&About arkvale...", "Display program information and version", true}}},
   };
@@ -274,6 +274,9 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandAbout:
       OnAbout();
+      break;
+    case kCommandHelpTopics:
+      OnHelpTopics();
       break;
     case kCommandBackup:
       OnBackup();

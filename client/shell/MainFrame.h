@@ -90,6 +90,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
   void OnAbout();
+  // Opens the user guide installed beside the program in the desktop's browser.
+  void OnHelpTopics();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
