@@ -14,15 +14,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_CLIENT_PACKAGE_NAME arkvale)
-set(CPACK_DEBIAN_CLIENT_PACKAGE_DEPENDS "gzip, ccrypt")
+set(CPACK_DEBIAN_CLIENT_PACKAGE_DEPENDS "gzip (>= 1.6), ccrypt")
 set(CPACK_COMPONENT_CLIENT_DESCRIPTION
-    "desktop backup client with encrypted backups\n Arkvale backs up the directories and files you tick in a drive tree: each file\n is compressed and encrypted with a key only you know, then sent to your account\n on a backup server, from where it can be restored or deleted. Backups can also\n run on a schedule. The package holds the main program and its configuration\n wizard.")
+    "desktop backup client with encrypted backups\nArkvale backs up the directories and files you tick in a drive tree: each file\nis compressed and encrypted with a key only you know, then sent to your account\non a backup server, from where it can be restored or deleted. Backups can also\nrun on a schedule. The package holds the main program and its configuration\nwizard.")
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME arkvale-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "ccrypt, adduser")
 set(CPACK_COMPONENT_SERVER_DESCRIPTION
-    "reference backup server for Arkvale clients\n arkvale-server keeps accounts with quotas and stores the compressed, encrypted\n files that Arkvale clients send. It runs as the systemd service arkvale-server\n under its own system user, with its data in /var/lib/arkvale-server.")
+    "reference backup server for Arkvale clients\narkvale-server keeps accounts with quotas and stores the compressed, encrypted\nfiles that Arkvale clients send. It runs as the systemd service arkvale-server\nunder its own system user, with its data in /var/lib/arkvale-server.")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/server/postinst
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/server/prerm
