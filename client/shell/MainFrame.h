@@ -11,6 +11,7 @@
 #include "client/session/Session.h"
 #include "client/session/SessionView.h"
 #include "client/settings/ConfigFile.h"
+#include "client/shell/LogViewerDlg.h"
 #include "client/transfer/BackupDlg.h"
 
 class QAction;
@@ -54,6 +55,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool trayIconShown() const;
   // The open Backup dialog, null when there is none.
   CBackupDlg* backupDialog() const { return backupDlg_; }
+  // The open log viewer, null when there is none.
+  LogViewerDialog* logViewer() const { return logViewer_; }
 
   // Runs a command of menu 128 or of the button bar.
   void OnCommand(int commandId);
@@ -90,6 +93,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
   void OnAbout();
+  void OnLogViewer();
+  void OnConfigure();
   // Opens the user guide installed beside the program in the desktop's browser.
   void OnHelpTopics();
 
@@ -111,6 +116,7 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool windowClosed_ = false;
 
   QPointer<CBackupDlg> backupDlg_;
+  QPointer<LogViewerDialog> logViewer_;
 };
 
 }  // namespace arkvale
