@@ -7,6 +7,8 @@
 #include "client/document/ArkvaleDoc.h"
 #include "client/session/LoginDlg.h"
 #include "client/shell/AboutDlg.h"
+#include "client/shell/ConfigDlg.h"
+#include "client/shell/LogViewerDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
 #include "tests/client/shell/ShellWorld.h"
@@ -41,6 +43,11 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
   doc.ChooseDirectoryTree("C:\\docs");
   CBackupDlg backup(doc, frame.session(), &frame);
   Check(backup);
+  LogViewerDialog logViewer(doc.eventLog, w.prompt, &frame);
+  Check(logViewer);
+  CConfigDlg config(
+      ClassicConfig{}, w.prompt, [](const ClassicConfig&) { return true; }, &frame);
+  Check(config);
 }
 
 TEST_F(AccessibilityTest, TheCheckFindsAnUnnamedOrUnreachableControl) {
