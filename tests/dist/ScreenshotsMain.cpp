@@ -10,6 +10,7 @@
 #include "client/document/ArkvaleDoc.h"
 #include "client/selection/DriveView.h"
 #include "client/selection/FileView.h"
+#include "client/shell/ConfigDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
 #include "tests/client/shell/ShellWorld.h"
@@ -81,5 +82,12 @@ int main(int argc, char** argv) {
   CBackupDlg backup(doc, frame.session(), &frame);
   backup.show();
   if (!Save(backup, out + "/backup-dialog.png")) return 1;
+  backup.hide();
+
+  CConfigDlg config(
+      LoadClassicConfig(doc.installDirectory), w.prompt, [](const ClassicConfig&) { return true; },
+      &frame);
+  config.show();
+  if (!Save(config, out + "/configuration-dialog.png")) return 1;
   return 0;
 }
