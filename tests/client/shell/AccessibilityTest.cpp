@@ -1,12 +1,17 @@
 // Every window of the main program as a screen reader meets it. A new dialog adds one line here.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTest>
+#include <algorithm>
 
 #include "client/document/ArkvaleDoc.h"
+#include "client/selection/DriveView.h"
 #include "client/session/LoginDlg.h"
 #include "client/shell/AboutDlg.h"
+#include "client/shell/ButtonBar.h"
 #include "client/shell/ConfigDlg.h"
 #include "client/shell/LogViewerDlg.h"
 #include "client/shell/MainFrame.h"
@@ -48,6 +53,32 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
   CConfigDlg config(
       ClassicConfig{}, w.prompt, [](const ClassicConfig&) { return true; }, &frame);
   Check(config);
+}
+
+TEST_F(AccessibilityTest, TabGoesThroughTheTreeTheFileListThenTheBarFromLeftToRight) {
+  CMainFrame frame(doc);
+  // Every shown button usable, whatever commands this build has.
+  QList<CImageButton*> buttons = frame.buttonBar()->findChildren<CImageButton*>();
+  for (CImageButton* button : buttons) button->setEnabled(true);
+  frame.show();
+  frame.activateWindow();
+  frame.driveView()->setFocus();
+  ASSERT_TRUE(test::WaitFor([&] { return frame.driveView()->hasFocus(); }));
+
+  buttons.removeIf([](CImageButton* b) { return !b->isVisible(); });
+  std::sort(buttons.begin(), buttons.end(),
+            [](CImageButton* a, CImageButton* b) { return a->x() < b->x(); });
+  std::vector<std::string> expected{"driveView", "fileView"};
+  for (CImageButton* button : buttons) expected.push_back(button->objectName().toStdString());
+  expected.push_back("driveView");
+
+  std::vector<std::string> order;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    order.push_back(focus == nullptr ? "none" : focus->objectName().toStdString());
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  EXPECT_EQ(order, expected);
 }
 
 TEST_F(AccessibilityTest, TheCheckFindsAnUnnamedOrUnreachableControl) {
