@@ -40,6 +40,11 @@ class AccessibilityTest : public ::testing::Test {
 TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
   CMainFrame frame(doc);
   Check(frame);
+  // A bar button says its painted caption and, asked for more, its tooltip.
+  QAccessibleInterface* saveSet = test::FindAccessible(&frame, "1036");
+  ASSERT_NE(saveSet, nullptr);
+  EXPECT_EQ(saveSet->text(QAccessible::Name), "Save Set");
+  EXPECT_EQ(saveSet->text(QAccessible::Description), "Save selected files to backup set");
   CAboutDlg about(&frame);
   Check(about);
   CLoginDlg login("ann", "secret", &frame);
