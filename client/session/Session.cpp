@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/Framing.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {
@@ -49,10 +49,10 @@ bool CSession::BeginSession(int socket) {
 
 void CSession::EndSession(int socket) {
   if (socket == -1) return;
-  plat::SocketClose(socket);
-  // Only the session that was ended is forgotten; another one opened meanwhile stays.
+  // Whoever takes the socket out of the session closes it, once. A socket another path ended
+  // meanwhile is left alone: its number may already belong to a new file or session.
   int expected = socket;
-  sessionSocket.compare_exchange_strong(expected, -1);
+  if (sessionSocket.compare_exchange_strong(expected, -1)) plat::SocketClose(socket);
 }
 
 void CSession::Connect() {
@@ -87,16 +87,17 @@ void CSession::Connect() {
   }
   if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
-    Show("Error on connect", Icon::Error, Owner::MainWindow);
+    // Closed before the box, whose event loop lets the keep-alive timer run.
     EndSession(socket);
+    Show("Error on connect", Icon::Error, Owner::MainWindow);
     return;
   }
   int lock = AcquireCommsLock();
   if (lock == -1) {
     Log(kLogWarning, "Failed to get lock during connect request");
-    Show("Failed to get lock during connect request", Icon::Warning, Owner::MainWindow);
     // A connection that never logged in is of no use to anyone.
     EndSession(socket);
+    Show("Failed to get lock during connect request", Icon::Warning, Owner::MainWindow);
     return;
   }
 

@@ -107,7 +107,7 @@ class CSession {
   // Makes socket the session unless one is open already (or being opened): false then, and the
   // caller closes its socket, so that no connection is left without an owner.
   bool BeginSession(int socket);
-  // Closes socket and clears sessionSocket if it still holds that socket.
+  // Closes socket if sessionSocket still holds it, clearing sessionSocket; otherwise nothing.
   void EndSession(int socket);
 
   CArkvaleDoc& doc_;

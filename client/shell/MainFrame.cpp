@@ -124,6 +124,9 @@ CMainFrame::CMainFrame(CArkvaleDoc& doc, QWidget* parent)
   buttonBar_ = new CButtonBar(rebar);
   rebar->addWidget(buttonBar_);
   addToolBar(Qt::TopToolBarArea, rebar);
+  // The bar is the only display of the connection state: no menu may offer to hide it.
+  rebar->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::PreventContextMenu);
 
   statusBar_ = new CStatusBar(this);
   setStatusBar(statusBar_);
