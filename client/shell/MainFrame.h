@@ -21,10 +21,12 @@ class QSystemTrayIcon;
 namespace arkvale {
 
 class CArkvaleDoc;
+class CAutomaticBackup;
 class CBackupSetCommands;
 class CButtonBar;
 class CDriveView;
 class CFileView;
+class CScheduleCheck;
 class CStatusBar;
 
 // Timer periods of the main window.
@@ -95,9 +97,15 @@ class CMainFrame : public QMainWindow, public SessionView {
   void OnAbout();
   void OnLogViewer();
   void OnConfigure();
+  // In MainFrameSchedule.cpp.
+  void OnSchedule();
+  void ScheduleCheck();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
+  // Made at the first schedule check; the runs end before the session goes.
+  std::unique_ptr<CAutomaticBackup> automaticBackup_;
+  std::unique_ptr<CScheduleCheck> scheduleCheck_;
   ConfigSettings settingsCopy_;
   bool configurationPresent_ = false;
 
