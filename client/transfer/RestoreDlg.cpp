@@ -2,10 +2,15 @@
 
 #include "client/resources/ResourceIds.h"
 #include "client/transfer/RunFlags.h"
-#include "client/transfer/StopFiles.h"
 #include "ui_RestoreDlg.h"
 
 namespace arkvale {
+namespace {
+
+// The restore run's stop file, which that run looks for before each file.
+constexpr const char* kStopRestoreFile = "C:\\restore_stop_file_name123";
+
+}  // namespace
 
 CRestoreDlg::CRestoreDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
     : CIndexDlg(doc, session, parent), ui_(std::make_unique<Ui::RestoreDlg>()) {
@@ -37,6 +42,6 @@ QProgressBar* CRestoreDlg::decryptingBar() const { return ui_->decryptingBar; }
 QProgressBar* CRestoreDlg::uncompressingBar() const { return ui_->uncompressingBar; }
 
 std::atomic<bool>& CRestoreDlg::RunFlag() const { return restoreInProgress; }
-const char* CRestoreDlg::StopFile() const { return kRestoreStopFile; }
+const char* CRestoreDlg::StopFile() const { return kStopRestoreFile; }
 
 }  // namespace arkvale

@@ -162,7 +162,7 @@ TEST_F(IndexDlgTest, RestoreOffersItsTickedRowsWithStartRestoreDisabled) {
   ClickCell(1, 0);
   Control(ids::kStopRestore)->setEnabled(true);
   Control(ids::kStopRestore)->click();
-  EXPECT_TRUE(plat::FileExists(kRestoreStopFile));
+  EXPECT_TRUE(plat::FileExists("C:\\restore_stop_file_name123"));
   EXPECT_FALSE(Control(ids::kStopRestore)->isEnabled());
   auto ticked = dialog->TickedEntries();
   ASSERT_EQ(ticked.size(), 1u);
