@@ -140,9 +140,13 @@ TEST_F(IndexDlgTest, NoToTheConfirmationLeavesEverythingAsItWas) {
   EXPECT_EQ(dialog->TickedEntries().size(), 1u);
 }
 
-TEST_F(IndexDlgTest, CloseIsRefusedDuringADeleteAndEnterNeverCloses) {
+TEST_F(IndexDlgTest, DuringADeleteStartAndCloseAreRefusedAndEnterNeverCloses) {
   Open<CDeleteDlg>({{"C:\\a", 1, 2}});
   deleteInProgress = true;
+  // A second press of Start delete during a run asks nothing and starts nothing.
+  Control(ids::kCheckAll)->click();
+  Control(ids::kStartDelete)->click();
+  EXPECT_TRUE(prompt.boxes().empty());
   Control(ids::kIdCancel)->click();
   QTest::keyClick(dialog, Qt::Key_Escape);
   EXPECT_EQ(prompt.texts(), std::vector<std::string>(2, kDeleteStillRunningText));
