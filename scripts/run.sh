@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, installs the programs into the installation directory, starts
 # the reference server with a demo account on port 5555 (unless a server already listens there)
-# and runs arkvale configured for that account. The server started here stops when arkvale ends.
+# and runs arkvale for that account. A person at the screen configures it through the wizard
+# setwell; a headless run (under xvfb-run, or with --demo-config) gets the demo configuration
+# written for it. The server started here stops when arkvale ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -17,7 +19,8 @@ data="${XDG_DATA_HOME:-$HOME/.local/share}"
 install_dir="$data/arkvale/drive_c/Program Files/Arkvale"
 port=5555
 demo_user=demo
-demo_password=demo-password
+# Letters and digits only, so that it can be typed into the wizard.
+demo_password=demopass1
 # "backup" + the domain suffix ".localhost" reaches this machine.
 demo_server=backup
 demo_key="demo encryption key"
@@ -37,6 +40,10 @@ if listening; then
   echo "run: a server already listens on port $port; using it"
 else
   "$build/bin/arkvale-server" add-user "$demo_user" "$demo_password" 102400 --exist-ok
+  # A configuration about to be made uses this password; an older demo account may have another.
+  if [ ! -e "$install_dir/config_file" ]; then
+    "$build/bin/arkvale-server" set-password "$demo_user" "$demo_password" >/dev/null
+  fi
   server_log="$build/arkvale-server.log"
   "$build/bin/arkvale-server" --port "$port" serve >"$server_log" 2>&1 &
   server_pid=$!
@@ -49,8 +56,15 @@ else
   echo "run: arkvale-server listens on port $port (log: $server_log)"
 fi
 
+demo_config=0
+[ "${1:-}" = "--demo-config" ] && demo_config=1
+case "${XAUTHORITY:-}" in */xvfb-run.*) demo_config=1 ;; esac
+
 config="$install_dir/config_file"
-if [ ! -e "$config" ]; then
+if [ ! -e "$config" ] && [ "$demo_config" = 0 ]; then
+  echo "run: no configuration yet: the wizard asks for it (user $demo_user, password" \
+    "$demo_password, server name $demo_server)"
+elif [ ! -e "$config" ]; then
   # User, password, key, server name, log files kept, tray icon, minimized window, run at log-on.
   (umask 077 && printf '%s\n' "$demo_user" "$demo_password" "$demo_key" "$demo_server" 5 1 0 0 \
     >"$config.tmp" && mv "$config.tmp" "$config")

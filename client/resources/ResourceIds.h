@@ -63,6 +63,26 @@ inline constexpr int kTimerKeepAlive = 1;
 inline constexpr int kTimerStartupConnection = 2;
 inline constexpr int kTimerScheduleCheck = 3;
 
+// Log viewer.
+inline constexpr int kLogViewerDialog = 138;
+inline constexpr int kLogList = 1030;
+inline constexpr int kShowLevel0 = 1031;
+inline constexpr int kShowLevel1 = 1032;
+inline constexpr int kShowLevel2 = 1033;
+inline constexpr int kRefreshLogs = 1034;
+
+// Classic configuration dialog.
+inline constexpr int kConfigDialog = 133;
+inline constexpr int kConfigUser = 1000;
+inline constexpr int kConfigPassword = 1001;
+inline constexpr int kConfigServer = 1002;
+inline constexpr int kConfigKey = 1003;
+inline constexpr int kConfigLogCount = 1004;
+inline constexpr int kConfigTrayIcon = 1098;
+inline constexpr int kConfigMinimizedWindow = 1099;
+inline constexpr int kConfigRunOnStartup = 1107;
+inline constexpr int kConfigRunMinimized = 1109;
+
 // Backup dialog.
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;

@@ -4,7 +4,7 @@
 
 namespace arkvale {
 
-void SetStartupRegistration(bool on, Prompt& prompt, Owner owner) {
+void SetStartupRegistration(bool on, Prompt& prompt, Owner owner, const std::string& caption) {
   const char* text = nullptr;
   switch (on ? plat::AddStartupEntry() : plat::RemoveStartupEntry()) {
     case plat::StartupResult::kOk:
@@ -19,7 +19,7 @@ void SetStartupRegistration(bool on, Prompt& prompt, Owner owner) {
       text = "Failed to remove arkvale from startup list in registry";
       break;
   }
-  prompt.ShowMessage(text, kApplicationTitle, Icon::None, owner);
+  prompt.ShowMessage(text, caption, Icon::None, owner);
 }
 
 }  // namespace arkvale

@@ -61,11 +61,11 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandExit, "E&xit", "Quit the application", true}}},
       {"Configuration",
        {{kCommandWizard, "Configuration Wizard ...", "Run the configuration wizard", true},
-        {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", false},
+        {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", true},
         {kCommandSchedule, "Schedule ...", "Set schedule parameters", false}}},
       {"&View",
        {{kCommandStatusBar, "&Status Bar", "Show or hide the status bar", true},
-        {kCommandLogViewer, "Log Viewer ...", "View the log file", false}}},
+        {kCommandLogViewer, "Log Viewer ...", "View the log file", true}}},
       {"Operations",
        {{kCommandBackup, "Backup ...", "Backup selected files", true},
         {kCommandRestore, "Restore ...", "Restore previosly backed up files", true},
@@ -284,6 +284,12 @@ void CMainFrame::OnCommand(int commandId) {
     case kCommandDelete:
       OnDelete();
       break;
+    case kCommandLogViewer:
+      OnLogViewer();
+      break;
+    case kCommandConfigure:
+      OnConfigure();
+      break;
     default:
       break;
   }
@@ -311,8 +317,13 @@ void CMainFrame::OnBackup() {
 }
 
 void CMainFrame::OnRunWizard() {
-  // The window waits for the wizard; what it wrote is not taken over.
-  plat::RunAndWait(kSetwellPath, {"setwell.exe"});
+  // The window waits for the wizard. After Finish it takes over what was written, as after the
+  // classic dialog: a backup must not go on under a key the user has just replaced.
+  if (plat::RunAndWait(kSetwellPath, {"setwell.exe"}) != 0) return;
+  const std::optional<ConfigSettings> settings = ReadConfigFile(doc_.installDirectory);
+  if (!settings) return;
+  doc_.ApplySavedSettings(*settings);
+  if (settings->trayIcon == 0) RemoveTrayIcon();
 }
 
 void CMainFrame::OnAbout() {

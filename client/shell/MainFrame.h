@@ -11,6 +11,7 @@
 #include "client/session/Session.h"
 #include "client/session/SessionView.h"
 #include "client/settings/ConfigFile.h"
+#include "client/shell/LogViewerDlg.h"
 #include "client/transfer/BackupDlg.h"
 #include "client/transfer/DeleteDlg.h"
 #include "client/transfer/RestoreDlg.h"
@@ -59,6 +60,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The open Restore and Delete dialogs (hidden until their listing came), null when none.
   CRestoreDlg* restoreDialog() const { return restoreDlg_; }
   CDeleteDlg* deleteDialog() const { return deleteDlg_; }
+  // The open log viewer, null when there is none.
+  LogViewerDialog* logViewer() const { return logViewer_; }
 
   // Runs a command of menu 128 or of the button bar.
   void OnCommand(int commandId);
@@ -103,6 +106,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
   void OnAbout();
+  void OnLogViewer();
+  void OnConfigure();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
@@ -124,6 +129,7 @@ class CMainFrame : public QMainWindow, public SessionView {
   QPointer<CBackupDlg> backupDlg_;
   QPointer<CRestoreDlg> restoreDlg_;
   QPointer<CDeleteDlg> deleteDlg_;
+  QPointer<LogViewerDialog> logViewer_;
 };
 
 }  // namespace arkvale

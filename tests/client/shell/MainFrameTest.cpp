@@ -167,10 +167,10 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {32783, "Load Backup Set ...", true},
                                     {57665, "E&xit", true},
                                     {32784, "Configuration Wizard ...", true},
-                                    {32774, "Configure (Classic) ...", false},
+                                    {32774, "Configure (Classic) ...", true},
                                     {32780, "Schedule ...", false},
                                     {59393, "&Status Bar", true},
-                                    {32779, "Log Viewer ...", false},
+                                    {32779, "Log Viewer ...", true},
                                     {32776, "Backup ...", true},
                                     {32777, "Restore ...", true},
                                     {32778, "Delete ...", true},
@@ -278,18 +278,25 @@ TEST_F(MainFrameTest, BackupCommandNeedsAChoiceAndKeepsOneDialog) {
 namespace arkvale {
 namespace {
 
-TEST(MainFrameWizardTest, TheWizardCommandWaitsForTheWizardAndKeepsTheSettings) {
+TEST(MainFrameWizardTest, TheWizardCommandWaitsAndTakesOverWhatAFinishedWizardWrote) {
   ShellWorld w;
   w.WriteConfig(Account("vault"));
   CArkvaleDoc doc(w.prompt);
   CMainFrame frame(doc);
-  // The wizard writes another server name; the running program keeps the one it has.
+  // A wizard that writes another account and then quits: nothing is taken over.
   w.WriteWizard(
-      "cd \"$(dirname \"$0\")\" && sleep 0.3 && printf 'bob\\npw\\nk\\nother\\n5\\n1\\n0\\n0\\n' "
-      "> config_file && touch wizard_done\n");
+      "cd \"$(dirname \"$0\")\" && sleep 0.3 && printf 'bob\\npw\\nk\\nother\\n5\\n0\\n0\\n0\\n' "
+      "> config_file && touch wizard_done && exit 1\n");
   frame.OnCommand(ids::kCommandWizard);
   EXPECT_TRUE(std::filesystem::exists(w.installHostDir() + "/wizard_done"));
   EXPECT_EQ(doc.serverName.str(), "vault");
+  // After Finish the document holds what was written, so Connect and Backup use it; the main
+  // window's own copy stays as read at start.
+  w.WriteWizard("exit 0\n");
+  frame.OnCommand(ids::kCommandWizard);
+  EXPECT_EQ(doc.serverName.str(), "other");
+  EXPECT_EQ(doc.EncryptionKey(), "k");
+  EXPECT_EQ(doc.trayIcon, 0);
   EXPECT_EQ(frame.settingsCopy().serverName, "vault");
   EXPECT_TRUE(w.prompt.boxes().empty());
 }
