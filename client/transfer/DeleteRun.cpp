@@ -68,7 +68,8 @@ class CDeleteRun {
       dialog_.SetDeleteBar(static_cast<int>(progress / count));
     }
     session_.RefreshQuota();
-    RefreshIndex(doc_, socket_, list_, timeoutMs_);
+    // The files are gone all the same; the list only keeps showing them.
+    if (!RefreshIndex(doc_, socket_, list_, timeoutMs_)) doc_.Log(kLogError, kIndexLostText);
     dialog_.SetDeleteBar(0);
     session_.ReleaseCommsLock(lock_);
     doc_.Log(kLogInfo, kDeleteCompletedText);

@@ -74,6 +74,8 @@ TEST_F(DeleteRunTest, AnUnexpectedRequestOffersTheSamePathAgain) {
   // The quota and the list stay as they were when the server gives nothing.
   EXPECT_TRUE(mainWindow.quotas().empty());
   EXPECT_EQ(list.fills(), 0);
+  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"Error on request for file name",
+                                                     kIndexLostText, kDeleteCompletedText}));
   ExpectRunOver();
 }
 
