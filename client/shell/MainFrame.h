@@ -99,7 +99,7 @@ class CMainFrame : public QMainWindow, public SessionView {
   void OnDelete();
   // "Please connect" and false when there is no session.
   bool Connected();
-  void BringForward(QDialog* dialog);
+  void BringForward(CIndexDlg* dialog);
   // Starts dialog's retrieval and waits for the listing with the status-bar progress bar.
   void FetchIndex(CIndexDlg* dialog);
   void OnRunWizard();

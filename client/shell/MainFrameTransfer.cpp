@@ -44,7 +44,8 @@ bool CMainFrame::Connected() {
   return false;
 }
 
-void CMainFrame::BringForward(QDialog* dialog) {
+void CMainFrame::BringForward(CIndexDlg* dialog) {
+  if (dialog->Retrieving()) return;
   // Also a dialog left hidden by a retrieval that found nothing: it then shows an empty list.
   dialog->showNormal();
   dialog->raise();
@@ -52,6 +53,7 @@ void CMainFrame::BringForward(QDialog* dialog) {
 }
 
 void CMainFrame::FetchIndex(CIndexDlg* dialog) {
+  QPointer<CIndexDlg> guard(dialog);
   auto counters = std::make_shared<RetrievalCounters>();
   dialog->StartRetrieval(counters);
   // The window keeps answering while it waits: the retrieval's boxes are shown by this thread.
@@ -76,6 +78,8 @@ void CMainFrame::FetchIndex(CIndexDlg* dialog) {
     QThread::msleep(kListingPollMs);
   }
   bar.Destroy();
+  // Every box of the retrieval comes before its last count, so what remains is quick.
+  if (guard != nullptr) guard->JoinWorker();
 }
 
 }  // namespace arkvale

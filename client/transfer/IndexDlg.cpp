@@ -84,7 +84,11 @@ void CIndexDlg::Wire(const Controls& controls) {
 
 void CIndexDlg::StartRetrieval(std::shared_ptr<RetrievalCounters> counters) {
   JoinWorker();
-  worker_ = std::thread([this, counters] { RetrieveIndex(doc_, session_, *this, *counters); });
+  retrieving_ = true;
+  worker_ = std::thread([this, counters] {
+    RetrieveIndex(doc_, session_, *this, *counters);
+    retrieving_ = false;
+  });
 }
 
 void CIndexDlg::JoinWorker() {

@@ -32,6 +32,10 @@ class CIndexDlg : public QDialog, public IndexSink {
   // Starts the retrieval of the listing on a worker thread; the dialog stays hidden until the
   // listing has come.
   void StartRetrieval(std::shared_ptr<RetrievalCounters> counters);
+  // While true the dialog is not brought forward: it would show before its rows.
+  bool Retrieving() const { return retrieving_; }
+  // Waits for a worker that has nothing left to do but end (it asks the user nothing more).
+  void JoinWorker();
 
   void OnSearch();
   void OnCheckAll();
@@ -73,8 +77,6 @@ class CIndexDlg : public QDialog, public IndexSink {
   // dialog if it is gone by then.
   template <typename F>
   void OnInterfaceThread(F f);
-  // A finished worker has nothing left to do but end.
-  void JoinWorker();
 
   CArkvaleDoc& doc_;
   CSession& session_;
@@ -92,6 +94,7 @@ class CIndexDlg : public QDialog, public IndexSink {
   void ShowStillRunning();
 
   CIndexListModel model_;
+  std::atomic<bool> retrieving_{false};
 };
 
 template <typename F>

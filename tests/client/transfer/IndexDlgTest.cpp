@@ -103,6 +103,13 @@ TEST_F(IndexDlgTest, ClickingARowTicksItAndStartFollowsTheCount) {
   ClickCell(0, 2);
   EXPECT_FALSE(start->isEnabled());
 
+  // Space ticks the current row, as a click does.
+  List()->setFocus();
+  List()->setCurrentIndex(List()->model()->index(0, 0));
+  QTest::keyClick(List(), Qt::Key_Space);
+  EXPECT_EQ(dialog->TickedEntries().size(), 1u);
+  EXPECT_TRUE(start->isEnabled());
+
   Control(ids::kCheckAll)->click();
   EXPECT_EQ(dialog->TickedEntries().size(), 2u);
   // A search unticks every row and leaves the start button alone; Enter in the box searches.
