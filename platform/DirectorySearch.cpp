@@ -7,6 +7,7 @@
 
 #include "platform/HostFiles.h"
 #include "platform/Paths.h"
+#include "platform/WindowsNames.h"
 
 namespace plat {
 
@@ -18,17 +19,6 @@ std::string DirectoryPart(const std::string& windowsDir) {
     return windowsDir.substr(0, windowsDir.size() - 3);
   }
   return windowsDir;
-}
-
-// Control characters and  < > : " / \ | ? *  cannot be part of a Windows name; callers also
-// rely on it when they join names into '?'-separated or line-per-name texts.
-bool IsWindowsName(const char* name) {
-  for (const char* c = name; *c != '\0'; ++c) {
-    if (static_cast<unsigned char>(*c) < 32 || std::strchr("<>:\"/\\|?*", *c) != nullptr) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // Fills data from the entry's own status; false when a Windows drive could not hold it.
@@ -59,6 +49,12 @@ bool Describe(const std::string& hostPath, FindData& data) {
 }  // namespace
 
 std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir) {
+  std::vector<std::string> refused;
+  return ListDirectory(windowsDir, refused);
+}
+
+std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir,
+                                                   std::vector<std::string>& refusedHostPaths) {
   std::string dirPart = DirectoryPart(windowsDir);
   std::optional<std::string> hostDir = ToHostPath(dirPart);
   if (!hostDir) return std::nullopt;
@@ -68,10 +64,15 @@ std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir
   while (const dirent* entry = ::readdir(dir)) {
     const char* name = entry->d_name;
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-    if (!IsWindowsName(name)) continue;
+    const std::string hostPath = host::Join(*hostDir, name);
     FindData data;
-    data.name = name;
-    if (Describe(host::Join(*hostDir, name), data)) entries.push_back(std::move(data));
+    if (!Describe(hostPath, data)) continue;
+    if (!CarriesAsWindowsName(name)) {
+      refusedHostPaths.push_back(hostPath);
+      continue;
+    }
+    data.name = WindowsNameOf(name);
+    entries.push_back(std::move(data));
   }
   ::closedir(dir);
   return entries;

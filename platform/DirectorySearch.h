@@ -1,8 +1,7 @@
 #pragma once
 // A find-first / find-next style listing of one directory with the "*.*" pattern.
-// "." and ".." are not returned. Entries a Windows drive could not hold are left out:
-// device nodes, FIFOs, sockets, and names holding a control character or one of
-// < > : " / \ | ? *
+// "." and ".." are not returned. Names come in their Windows form (WindowsNames.h). Device
+// nodes, FIFOs, sockets and broken links are left out, as no Windows drive holds them.
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -25,5 +24,10 @@ struct FindData {
 // windowsDir names the directory (with or without a final backslash, or with a final "\*.*").
 // nullopt when it cannot be listed.
 std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir);
+
+// The same; files and directories whose name has no Windows form that turns back into it are
+// not listed but their host paths are appended to refusedHostPaths, so callers can report them.
+std::optional<std::vector<FindData>> ListDirectory(const std::string& windowsDir,
+                                                   std::vector<std::string>& refusedHostPaths);
 
 }  // namespace plat

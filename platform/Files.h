@@ -30,12 +30,14 @@ struct FileStatus {
 };
 std::optional<FileStatus> StatFile(const std::string& windowsPath);
 
-// Writes content to a temporary file beside the target (createMode), flushes it to disk and
-// renames it over the target, so a crash leaves the old or the new file, never half of one.
+// Writes content to a temporary file beside the target, flushes it to disk and renames it over
+// the target, so a crash leaves the old or the new file, never half of one. A new file gets
+// createMode less the umask, an existing one keeps its mode, a symbolic link keeps pointing to
+// the file written; an owner-only createMode (0600, for secrets) is applied exactly.
 bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,
-                         unsigned createMode = 0644);
-// Copies a file the same way (temporary file, flush, rename); the copy gets createMode.
+                         unsigned createMode = 0666);
+// Copies a file the same way (temporary file, flush, rename), with the same modes.
 bool CopyFileAtomically(const std::string& fromWindowsPath, const std::string& toWindowsPath,
-                        unsigned createMode = 0644);
+                        unsigned createMode = 0666);
 
 }  // namespace plat

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -51,18 +52,45 @@ void Abandon(int fd, const std::string& tempPath) {
   errno = saved;
 }
 
-// Opens a fresh temporary file beside target; fills tempPath.
+// A mode without group or other bits is a secret's: it is applied exactly, whatever the umask
+// or the mode of the file being replaced.
+bool IsOwnerOnly(unsigned mode) { return (mode & 077) == 0; }
+
+// The file a write to path lands on: path itself, or the final target of the symbolic links it
+// names (which need not exist yet), so that a save keeps the link.
+std::string FinalTarget(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    std::vector<char> buffer(4096);
+    ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) return current;
+    std::string link(buffer.data(), static_cast<std::size_t>(n));
+    current = !link.empty() && link[0] == '/' ? link : Join(ParentOf(current), link);
+  }
+  return current;
+}
+
+// Opens a fresh temporary file beside target; fills tempPath. A new file gets mode less the
+// umask, as any program's new file does; a replaced one keeps its mode; a secret gets mode.
 int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPath) {
-  std::string name = ".";
-  name += BaseOf(target);
-  name += ".tmpXXXXXX";
-  std::string pattern = Join(ParentOf(target), name);
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+  static std::atomic<unsigned> counter{0};
+  const std::string prefix = Join(ParentOf(target), "." + BaseOf(target) + ".tmp");
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tempPath = prefix + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                static_cast<mode_t>(mode));
+    if (fd < 0 && errno != EEXIST) return -1;
+  }
   if (fd < 0) return -1;
-  tempPath = buffer.data();
-  if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+  struct stat old {};
+  int keep = -1;
+  if (IsOwnerOnly(mode)) {
+    keep = static_cast<int>(mode);
+  } else if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    keep = static_cast<int>(old.st_mode & 07777);
+  }
+  if (keep >= 0 && ::fchmod(fd, static_cast<mode_t>(keep)) != 0) {
     Abandon(fd, tempPath);
     return -1;
   }
@@ -113,19 +141,21 @@ bool MakeDirectories(const std::string& hostDir) {
 }
 
 bool WriteAtomically(const std::string& hostPath, const std::string& content, unsigned mode) {
+  const std::string target = FinalTarget(hostPath);
   std::string tempPath;
-  int fd = OpenTempBeside(hostPath, mode, tempPath);
+  int fd = OpenTempBeside(target, mode, tempPath);
   if (fd < 0) return false;
   if (!WriteAll(fd, content.data(), content.size())) {
     Abandon(fd, tempPath);
     return false;
   }
-  return Commit(fd, tempPath, hostPath);
+  return Commit(fd, tempPath, target);
 }
 
-bool CopyAtomically(const std::string& fromHost, const std::string& toHost, unsigned mode) {
+bool CopyAtomically(const std::string& fromHost, const std::string& toHostPath, unsigned mode) {
   int in = ::open(fromHost.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
+  const std::string toHost = FinalTarget(toHostPath);
   std::string tempPath;
   int out = OpenTempBeside(toHost, mode, tempPath);
   if (out < 0) {

@@ -10,8 +10,11 @@ std::string Join(const std::string& dir, const std::string& name);
 bool MakeDirectories(const std::string& hostDir);
 // Temporary file beside hostPath, written, flushed to disk and renamed over hostPath; then the
 // directory is flushed too. false (errno set) with nothing left behind on failure.
+// A symbolic link at hostPath stays: its final target is written. A new file gets mode less the
+// umask, an existing one keeps its mode; a mode without group or other bits (a secret's) is
+// applied exactly in either case.
 bool WriteAtomically(const std::string& hostPath, const std::string& content, unsigned mode);
-// Copies a host file the same way (temp + rename), the copy getting mode.
+// Copies a host file the same way (temp + rename), with the same modes.
 bool CopyAtomically(const std::string& fromHost, const std::string& toHost, unsigned mode);
 // Puts a symbolic link at linkPath pointing to target, replacing what is there atomically.
 bool ReplaceSymlink(const std::string& target, const std::string& linkPath);

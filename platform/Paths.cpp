@@ -11,6 +11,7 @@
 
 #include "platform/Drives.h"
 #include "platform/HostFiles.h"
+#include "platform/WindowsNames.h"
 
 namespace plat {
 
@@ -87,7 +88,7 @@ std::optional<std::string> HostOf(const WindowsPath& path) {
   std::optional<std::string> root = DriveHostRoot(path.drive);
   if (!root) return std::nullopt;
   std::string host = *root;
-  for (const std::string& word : path.components) host = host::Join(host, word);
+  for (const std::string& word : path.components) host = host::Join(host, HostNameOf(word));
   return host;
 }
 
@@ -191,8 +192,8 @@ std::optional<std::string> FromHostPath(const std::string& hostPath) {
     for (const fs::path& word : relative) {
       const std::string name = word.string();
       if (name == "." || name.empty()) continue;
-      if (name.find_first_of("\\:") != std::string::npos) representable = false;
-      candidate.components.push_back(name);
+      if (!CarriesAsWindowsName(name)) representable = false;
+      candidate.components.push_back(WindowsNameOf(name));
     }
     if (!representable) continue;
     best = candidate;

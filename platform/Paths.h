@@ -17,7 +17,9 @@ std::optional<std::string> FullWindowsPath(const std::string& windowsPath);
 
 // The Windows path of a host file, on the drive whose directory holds it most closely
 // ("/home/ann/set.bak" -> "Z:\home\ann\set.bak" with the default table). nullopt for a relative
-// path, a path no drive holds, or a name that a Windows drive could not hold.
+// path, a path no drive holds, or a name whose Windows form would not turn back into it.
+// Characters a Windows name cannot hold are carried as in WindowsNames.h; ToHostPath turns them
+// back.
 std::optional<std::string> FromHostPath(const std::string& hostPath);
 
 // Like _chdrive: drive 1 = A, 3 = C (letter code - 64). Returns 0, or -1 when out of range or

@@ -114,6 +114,21 @@ inline constexpr int kStopRestore = 1102;
 inline constexpr int kDecryptingBar = 1105;
 inline constexpr int kUncompressingBar = 1106;
 
+// Schedule Backups dialog.
+inline constexpr int kScheduleDialog = 140;
+inline constexpr int kScheduleEnable = 1039;
+inline constexpr int kScheduleDaily = 1040;
+inline constexpr int kScheduleWeekly = 1041;
+inline constexpr int kScheduleMonthly = 1042;
+inline constexpr int kScheduleBackupSet = 1043;
+inline constexpr int kScheduleHour = 1044;
+inline constexpr int kScheduleMinute = 1045;
+inline constexpr int kScheduleMonday = 1046;  // to 1052 Sunday, in calendar order
+inline constexpr int kScheduleDayOfMonth = 1053;
+inline constexpr int kScheduleBrowse = 1054;
+inline constexpr int kScheduleWeekdayLabel = 1056;
+inline constexpr int kScheduleDayOfMonthLabel = 1057;
+
 // Status bar panes; object names "pane0" to "pane6".
 inline constexpr int kPaneCount = 7;
 inline QString PaneName(int pane) { return QStringLiteral("pane%1").arg(pane); }

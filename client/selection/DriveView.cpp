@@ -9,6 +9,7 @@
 #include "client/settings/Prompt.h"
 #include "platform/DirectorySearch.h"
 #include "platform/Drives.h"
+#include "platform/WindowsNames.h"
 
 namespace arkvale {
 
@@ -113,7 +114,7 @@ int CDriveView::FillDrives() {
 QTreeWidgetItem* CDriveView::AddItem(QTreeWidgetItem* parent, const std::string& text,
                                      ItemImages images) {
   Quiet q(quiet);
-  auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(text)});
+  auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(plat::HostNameOf(text))});
   item->setData(0, kNameRole, QByteArray::fromStdString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setCheckState(0, Qt::Unchecked);

@@ -64,6 +64,12 @@ class CDriveView : public QTreeWidget, public SelectionObserver {
   bool ResetMarks();
   bool CollapseAllButFirst();
 
+ protected:
+  // A press on empty space keeps the selection: the file list and the marks belong to it.
+  void mousePressEvent(QMouseEvent* event) override;
+  // Dotted lines join each item to its parent and its siblings.
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+
  private:
   int FillDrives();
   QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const std::string& text, ItemImages images);

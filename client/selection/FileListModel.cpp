@@ -7,6 +7,7 @@
 #include "client/selection/Selection.h"
 #include "client/selection/SelectionPaths.h"
 #include "platform/DirectorySearch.h"
+#include "platform/WindowsNames.h"
 
 namespace arkvale {
 
@@ -73,7 +74,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       switch (index.column()) {
         case kNameColumn:
-          return QString::fromStdString(entry.file.name);
+          return QString::fromStdString(plat::HostNameOf(entry.file.name));
         case kSizeColumn:
           return QString::number(entry.file.size);
         case kTimeColumn:

@@ -1,7 +1,9 @@
 #include "client/selection/FileView.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <algorithm>
 
 #include "client/selection/Selection.h"
@@ -62,9 +64,32 @@ void CFileView::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
     return;
   }
+  event->accept();
+  // The second press of a double-click does nothing: the first one has re-sorted the rows, so
+  // it would toggle whatever row now lies under the pointer. Judged as the platform judges
+  // double-clicks; a third press starts afresh.
+  const QPoint at = event->position().toPoint();
+  const auto* hints = QGuiApplication::styleHints();
+  const bool secondPress =
+      lastPressValid &&
+      event->timestamp() - lastPressTime <
+          static_cast<quint64>(hints->mouseDoubleClickInterval()) &&
+      (at - lastPressAt).manhattanLength() <= hints->mouseDoubleClickDistance();
+  lastPressValid = !secondPress;
+  lastPressTime = event->timestamp();
+  lastPressAt = at;
+  if (secondPress) return;
   // The row is not selected or focused: the click only toggles its file.
   ClickRow(hit.row());
-  event->accept();
+}
+
+void CFileView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The view's own handling would take it for a press on another row.
+  if (event->button() == Qt::LeftButton) {
+    event->accept();
+    return;
+  }
+  QTableView::mouseDoubleClickEvent(event);
 }
 
 void CFileView::ClickRow(int row) {

@@ -31,11 +31,16 @@ class CFileView : public QTableView, public SelectionObserver {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   CSelection& selection;
   FileListModel fileRows;
   int sortColumn = 0;
+  // The last left press on a row, to know the second press of a double-click.
+  bool lastPressValid = false;
+  quint64 lastPressTime = 0;
+  QPoint lastPressAt;
 };
 
 }  // namespace arkvale

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/Framing.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {
@@ -43,16 +43,32 @@ void CSession::Show(const std::string& text, Icon icon, Owner owner, const std::
 void CSession::SetLoggedIn(bool loggedIn) { doc_.loggedIn = loggedIn ? 1 : 0; }
 
 bool CSession::BeginSession(int socket) {
+  std::lock_guard guard(openingMutex_);
   int none = -1;
-  return sessionSocket.compare_exchange_strong(none, socket);
+  if (!sessionSocket.compare_exchange_strong(none, socket)) return false;
+  openingSocket_ = socket;
+  return true;
+}
+
+void CSession::SessionOpened(int socket) {
+  std::lock_guard guard(openingMutex_);
+  if (openingSocket_ == socket) openingSocket_ = -1;
+}
+
+int CSession::LoggedInSocket() const {
+  std::lock_guard guard(openingMutex_);
+  const int socket = sessionSocket;
+  return socket == openingSocket_ ? -1 : socket;
 }
 
 void CSession::EndSession(int socket) {
   if (socket == -1) return;
-  plat::SocketClose(socket);
-  // Only the session that was ended is forgotten; another one opened meanwhile stays.
+  std::lock_guard guard(openingMutex_);
+  if (openingSocket_ == socket) openingSocket_ = -1;
+  // Whoever takes the socket out of the session closes it, once. A socket another path ended
+  // meanwhile is left alone: its number may already belong to a new file or session.
   int expected = socket;
-  sessionSocket.compare_exchange_strong(expected, -1);
+  if (sessionSocket.compare_exchange_strong(expected, -1)) plat::SocketClose(socket);
 }
 
 void CSession::Connect() {
@@ -87,16 +103,17 @@ void CSession::Connect() {
   }
   if (plat::SocketConnect(socket, *address, serverPort) != 0) {
     Log(kLogError, "Error on connect");
-    Show("Error on connect", Icon::Error, Owner::MainWindow);
+    // Closed before the box, whose event loop lets the keep-alive timer run.
     EndSession(socket);
+    Show("Error on connect", Icon::Error, Owner::MainWindow);
     return;
   }
   int lock = AcquireCommsLock();
   if (lock == -1) {
     Log(kLogWarning, "Failed to get lock during connect request");
-    Show("Failed to get lock during connect request", Icon::Warning, Owner::MainWindow);
     // A connection that never logged in is of no use to anyone.
     EndSession(socket);
+    Show("Failed to get lock during connect request", Icon::Warning, Owner::MainWindow);
     return;
   }
 
@@ -132,6 +149,7 @@ void CSession::Connect() {
   }
 
   if (accepted) {
+    SessionOpened(socket);
     RefreshQuota();
     ReleaseCommsLock(lock);
     view_.ShowConnectionButton(ConnectionButton::Disconnect);

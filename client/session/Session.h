@@ -93,6 +93,10 @@ class CSession {
   // start-up timer run), is kept: 0 without a second connection.
   int ConnectAutomatically();
 
+  // The session socket when its login has been answered with "OK"; -1 when there is none or it
+  // is still being opened (a worker must not start an exchange on it then).
+  int LoggedInSocket() const;
+
   // Starts the background lookup of hostName, then waits for it up to 4 x 1000 ms. The first
   // IPv4 address, or nullopt when the lookup failed or had not returned in time (logged).
   void StartHostLookup(const std::string& hostName);
@@ -107,11 +111,16 @@ class CSession {
   // Makes socket the session unless one is open already (or being opened): false then, and the
   // caller closes its socket, so that no connection is left without an owner.
   bool BeginSession(int socket);
-  // Closes socket and clears sessionSocket if it still holds that socket.
+  // Closes socket if sessionSocket still holds it, clearing sessionSocket; otherwise nothing.
   void EndSession(int socket);
+  // The login on socket was accepted: it is no longer being opened.
+  void SessionOpened(int socket);
 
   CArkvaleDoc& doc_;
   SessionView& view_;
+  // Guards the socket being opened together with its publication in sessionSocket.
+  mutable std::mutex openingMutex_;
+  int openingSocket_ = -1;
   mutable std::mutex quotaMutex_;
   QuotaTexts quota_;
   std::mutex lookupMutex_;

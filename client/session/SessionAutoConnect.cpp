@@ -96,6 +96,7 @@ int CSession::ConnectAutomatically() {
   // Sorts one second earlier, before whatever the automatic backup logs in the same second.
   Log(kLogInfo, "Automatic connection to server", -1);
   SetLoggedIn(true);
+  SessionOpened(socket);
   view_.ShowConnectionButton(ConnectionButton::Disconnect);
   RefreshQuota();
   return 0;

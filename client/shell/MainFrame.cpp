@@ -1,3 +1,5 @@
+#include "client/scheduler/AutomaticBackup.h"
+#include "client/scheduler/ScheduleCheck.h"
 #include "client/shell/MainFrame.h"
 
 #include <QAction>
@@ -62,7 +64,7 @@ const std::vector<MenuInfo>& Menus() {
       {"Configuration",
        {{kCommandWizard, "Configuration Wizard ...", "Run the configuration wizard", true},
         {kCommandConfigure, "Configure (Classic) ...", "Set configuration parameters", true},
-        {kCommandSchedule, "Schedule ...", "Set schedule parameters", false}}},
+        {kCommandSchedule, "Schedule ...", "Set schedule parameters", true}}},
       {"&View",
        {{kCommandStatusBar, "&Status Bar", "Show or hide the status bar", true},
         {kCommandLogViewer, "Log Viewer ...", "View the log file", true}}},
@@ -124,6 +126,9 @@ CMainFrame::CMainFrame(CArkvaleDoc& doc, QWidget* parent)
   buttonBar_ = new CButtonBar(rebar);
   rebar->addWidget(buttonBar_);
   addToolBar(Qt::TopToolBarArea, rebar);
+  // The bar is the only display of the connection state: no menu may offer to hide it.
+  rebar->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::PreventContextMenu);
 
   statusBar_ = new CStatusBar(this);
   setStatusBar(statusBar_);
@@ -239,8 +244,10 @@ void CMainFrame::OnTimer(int timerId) {
         ShowConnectionButton(ConnectionButton::Connect);
       }
       break;
+    case ids::kTimerScheduleCheck:
+      ScheduleCheck();
+      break;
     default:
-      // Timer 3 keeps its period for the schedule check, which is not part of this program yet.
       break;
   }
 }
@@ -283,6 +290,9 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandDelete:
       OnDelete();
+      break;
+    case kCommandSchedule:
+      OnSchedule();
       break;
     case kCommandLogViewer:
       OnLogViewer();

@@ -23,10 +23,12 @@ class QSystemTrayIcon;
 namespace arkvale {
 
 class CArkvaleDoc;
+class CAutomaticBackup;
 class CBackupSetCommands;
 class CButtonBar;
 class CDriveView;
 class CFileView;
+class CScheduleCheck;
 class CStatusBar;
 
 // Timer periods of the main window.
@@ -108,9 +110,15 @@ class CMainFrame : public QMainWindow, public SessionView {
   void OnAbout();
   void OnLogViewer();
   void OnConfigure();
+  // In MainFrameSchedule.cpp.
+  void OnSchedule();
+  void ScheduleCheck();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
+  // Made at the first schedule check; the runs end before the session goes.
+  std::unique_ptr<CAutomaticBackup> automaticBackup_;
+  std::unique_ptr<CScheduleCheck> scheduleCheck_;
   ConfigSettings settingsCopy_;
   bool configurationPresent_ = false;
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "client/scheduler/AutomaticBackup.h"
 #include "client/settings/Prompt.h"
 #include "client/shell/ArkvaleApp.h"
 #include "client/shell/GuiPrompt.h"
@@ -18,7 +19,8 @@ int main(int argc, char* argv[]) {
     exitCode = QApplication::exec();
     // A run still going holds the dialog and the document; the process ends around it, as it
     // would end around any thread when the window is gone.
-    if (arkvale::backupInProgress || arkvale::restoreInProgress || arkvale::deleteInProgress) {
+    if (arkvale::backupInProgress || arkvale::restoreInProgress || arkvale::deleteInProgress ||
+        arkvale::automaticBackupsRunning > 0) {
       std::_Exit(exitCode);
     }
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/transfer/BackupRows.h"
+#include "platform/WindowsNames.h"
 
 namespace arkvale {
 
@@ -44,7 +45,7 @@ class CBackupListModel : public QAbstractTableModel {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::DisplayRole) {
       return QString::fromStdString(
-          cell_(rows_[static_cast<std::size_t>(index.row())], index.column()));
+          plat::HostNameOf(cell_(rows_[static_cast<std::size_t>(index.row())], index.column())));
     }
     if (role == Qt::TextAlignmentRole) {
       return QVariant::fromValue(columns_[index.column()].alignment | Qt::AlignVCenter);

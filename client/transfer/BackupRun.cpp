@@ -60,7 +60,7 @@ class CBackupRun {
     scheduleSuspended = true;
     socket_ = session_.sessionSocket;
     SendWord(socket_, "BACKUP");
-    sendList_ = BuildSendList(selection);
+    sendList_ = BuildSendList(selection, &refused_);
     if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the backup, check the connection");
       Show("Cannot proceed with the backup, check the connection", Icon::Error);
@@ -71,12 +71,27 @@ class CBackupRun {
 
   int RunAutomatic(const std::string& backupSetPath) {
     lock_ = session_.AcquireCommsLock();
+    for (int waited = 0;
+         lock_ == -1 && plat::FileExists(kCommsLockPath) && waited < kAutomaticLockWaitMs;
+         waited += kAutomaticLockPollMs) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kAutomaticLockPollMs));
+      lock_ = session_.AcquireCommsLock();
+    }
     if (lock_ == -1) {
       doc_.Log(kLogError, "m_lock was not free, i.e. communications being used by another thread");
       ResetLastBackup(installDirectory_);
       return 1;
     }
     if (session_.sessionSocket == -1 && session_.ConnectAutomatically() != 0) {
+      session_.ReleaseCommsLock(lock_);
+      ResetLastBackup(installDirectory_);
+      return 1;
+    }
+    // A session still being opened by Connect has not logged in; the next check tries again.
+    socket_ = session_.LoggedInSocket();
+    if (socket_ == -1) {
+      doc_.Log(kLogWarning,
+               "Automatic backup postponed: the session with the server has not logged in yet");
       session_.ReleaseCommsLock(lock_);
       ResetLastBackup(installDirectory_);
       return 1;
@@ -90,8 +105,7 @@ class CBackupRun {
     }
     // A damaged set still backs up what could be read, but the shortfall is not silent.
     if (set->error != BackupSetError::None) doc_.Log(kLogWarning, BackupSetErrorText(set->error));
-    sendList_ = BuildSendList(*set);
-    socket_ = session_.sessionSocket;
+    sendList_ = BuildSendList(*set, &refused_);
     SendWord(socket_, "BACKUP");
     if (ReceiveReply(socket_, kLongReplyCapacity) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");
@@ -109,6 +123,10 @@ class CBackupRun {
   }
 
   int Exchange() {
+    // Never silent: a file that cannot be offered is named in the log and spoils the summary.
+    for (const auto& hostPath : refused_) {
+      doc_.Log(kLogWarning, "File not backed up, its name cannot be carried: " + hostPath);
+    }
     SendWord(socket_, std::to_string(sendList_.size()));
     for (const auto& path : sendList_) {
       After after = OfferFile(path);
@@ -144,7 +162,8 @@ class CBackupRun {
     int32_t size = 0;
     int32_t modificationTime = 0;
     uint64_t hostSize = 0;
-    if (auto status = plat::StatFile(path)) {
+    const auto status = plat::StatFile(path);
+    if (status) {
       hostSize = status->size;
       size = static_cast<int32_t>(static_cast<uint32_t>(status->size));
       modificationTime = static_cast<int32_t>(status->modificationTime);
@@ -168,6 +187,8 @@ class CBackupRun {
       doc_.Log(kLogInfo, text +
                              "  File not transfered because a later or equivalent copy exists on "
                              "the backup server or zero size file");
+      // A vanished file was not backed up, whatever the server thinks of its description.
+      if (status) ++heldCount_;
       return After::NextFile;
     }
 
@@ -191,7 +212,7 @@ class CBackupRun {
       return After::NextFile;
     }
     uint64_t encryptedSize = 0;
-    if (auto status = plat::StatFile(kBackupTempCpt)) encryptedSize = status->size;
+    if (auto encrypted = plat::StatFile(kBackupTempCpt)) encryptedSize = encrypted->size;
     SendWord(socket_, std::to_string(encryptedSize));
     reply = ReceiveReply(socket_, kLongReplyCapacity);
     if (reply.empty()) return LostConnection();
@@ -312,8 +333,9 @@ class CBackupRun {
 
   int End() {
     session_.RefreshQuota();
-    const std::size_t chosen = sendList_.size();
-    const bool complete = transferredCount_ == chosen;
+    const std::size_t chosen = sendList_.size() + refused_.size();
+    // A file the server already holds needs no sending, so it is accounted for.
+    const bool complete = transferredCount_ + heldCount_ == chosen;
     const std::string shortfall =
         "Actual number of files transfered in session (" + std::to_string(transferredCount_) +
         ") differs from number of files chosen (" + std::to_string(chosen) + ")";
@@ -373,7 +395,9 @@ class CBackupRun {
   int lock_ = -1;
   int socket_ = -1;
   std::vector<std::string> sendList_;
+  std::vector<std::string> refused_;
   uint32_t transferredCount_ = 0;
+  uint32_t heldCount_ = 0;
   uint64_t sessionBytesSent_ = 0;
   bool connectionLost_ = false;
 };

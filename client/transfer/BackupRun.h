@@ -19,6 +19,12 @@ inline constexpr const char* kBackupStopFile = "C:\\backup_stop_file_name123";
 inline constexpr int kChildWaitBaseMs = 60000;
 inline constexpr int kChildWaitPerMegabyteMs = 1000;
 
+// The schedule check and the keep-alive fall on the same timer tick every five minutes; the
+// automatic run waits this long for a short exchange to let go of the communications lock
+// before it counts the lock as busy.
+inline constexpr int kAutomaticLockWaitMs = 8000;
+inline constexpr int kAutomaticLockPollMs = 250;
+
 // The manual run, started by the Backup dialog with backupInProgress set and a copy of the
 // selection taken when Start Backup was pressed. It can be stopped through the stop file, drives
 // the dialog's counters and bars, and clears backupInProgress as the very last thing it does.

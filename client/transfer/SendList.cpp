@@ -9,8 +9,12 @@ namespace arkvale {
 
 namespace {
 
-void AppendPlainFiles(const std::string& directory, std::vector<std::string>& list) {
-  auto entries = plat::ListDirectory(directory);
+void AppendPlainFiles(const std::string& directory, std::vector<std::string>& list,
+                      std::vector<std::string>* refusedHostPaths) {
+  std::vector<std::string> refused;
+  auto entries = plat::ListDirectory(directory, refused);
+  if (refusedHostPaths)
+    refusedHostPaths->insert(refusedHostPaths->end(), refused.begin(), refused.end());
   if (!entries) return;
   for (const auto& entry : *entries) {
     if (entry.attributes & plat::kFileAttributeDirectory) continue;
@@ -20,9 +24,11 @@ void AppendPlainFiles(const std::string& directory, std::vector<std::string>& li
 
 }  // namespace
 
-std::vector<std::string> BuildSendList(const SelectionSnapshot& selection) {
+std::vector<std::string> BuildSendList(const SelectionSnapshot& selection,
+                                       std::vector<std::string>* refusedHostPaths) {
   std::vector<std::string> list;
-  for (const auto& d : selection.chosenDirectories) AppendPlainFiles(d.path, list);
+  for (const auto& d : selection.chosenDirectories)
+    AppendPlainFiles(d.path, list, refusedHostPaths);
   for (const auto& f : selection.chosenFiles) {
     bool covered =
         std::any_of(selection.chosenDirectories.begin(), selection.chosenDirectories.end(),
@@ -32,9 +38,10 @@ std::vector<std::string> BuildSendList(const SelectionSnapshot& selection) {
   return list;
 }
 
-std::vector<std::string> BuildSendList(const BackupSetContents& set) {
+std::vector<std::string> BuildSendList(const BackupSetContents& set,
+                                       std::vector<std::string>* refusedHostPaths) {
   std::vector<std::string> list;
-  for (const auto& d : set.directories) AppendPlainFiles(d, list);
+  for (const auto& d : set.directories) AppendPlainFiles(d, list, refusedHostPaths);
   for (const auto& line : set.files) {
     const std::string holder = DirectoryPart(line);
     bool covered =

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/DirectorySearch.h"
+#include "platform/Paths.h"
+#include "platform/WindowsNames.h"
 #include "tests/support/TempWorld.h"
 
 namespace fs = std::filesystem;
@@ -75,8 +77,6 @@ TEST(DirectorySearch, LinksAndEntriesAWindowsDriveCannotHold) {
   fs::create_symlink("target.bin", dir + "/alias.bin");
   fs::create_symlink("nowhere", dir + "/broken");
   ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
-  TempWorld::WriteHostFile(dir + "/back\\slash", "");
-  TempWorld::WriteHostFile(dir + "/co:lon", "");
   int sock = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -96,22 +96,44 @@ TEST(DirectorySearch, LinksAndEntriesAWindowsDriveCannotHold) {
   EXPECT_EQ(entries["target.bin"].size, 10u);
 }
 
-TEST(DirectorySearch, NamesWithCharactersWindowsForbidsAreLeftOut) {
+TEST(DirectorySearch, ForbiddenCharactersComeAsPrivateUseAndAmbiguousNamesAreRefused) {
   TempWorld world;
   std::string dir = world.driveC() + "/names";
-  const std::vector<std::string> forbidden = {"a<b",       "a>b",     "a\"b",        "a|b",
-                                              "what?",     "star*",   "line\nbreak", "tab\there",
-                                              "\x01start", "end\x1f", "cr\r"};
-  for (const std::string& name : forbidden) TempWorld::WriteHostFile(dir + "/" + name, "x");
-  fs::create_directory(dir + "/dir?");
-  // Bytes above 127 (UTF-8) and the punctuation Windows allows stay.
-  const std::vector<std::string> allowed = {"caf\xc3\xa9.txt", "a b (1) [2] {3} #;,=+&%$!@'~`^.x",
-                                            ".hidden"};
-  for (const std::string& name : allowed) TempWorld::WriteHostFile(dir + "/" + name, "x");
+  const std::vector<std::string> names = {"a<b",
+                                          "a>b",
+                                          "a\"b",
+                                          "a|b",
+                                          "what?",
+                                          "star*",
+                                          "line\nbreak",
+                                          "tab\there",
+                                          "\x01start",
+                                          "end\x1f",
+                                          "cr\r",
+                                          "back\\slash",
+                                          "caf\xc3\xa9.txt",
+                                          "a b (1) [2] {3} #;,=+&%$!@'~`^.x"};
+  for (const std::string& name : names) TempWorld::WriteHostFile(dir + "/" + name, "x");
+  fs::create_directory(dir + "/at 10:30");
+  // Already holds the form of ':', so it has no Windows name of its own.
+  TempWorld::WriteHostFile(dir + "/x\xef\x80\xbay", "x");
 
-  std::map<std::string, plat::FindData> entries = ByName(*plat::ListDirectory("C:\\names"));
-  EXPECT_EQ(entries.size(), allowed.size());
-  for (const std::string& name : allowed) EXPECT_EQ(entries.count(name), 1u) << name;
+  std::vector<std::string> refused;
+  std::optional<std::vector<plat::FindData>> listed = plat::ListDirectory("C:\\names", refused);
+  ASSERT_TRUE(listed);
+  std::map<std::string, plat::FindData> entries = ByName(*listed);
+  EXPECT_EQ(entries.size(), names.size() + 1);
+  for (const std::string& name : names) {
+    const std::string windowsName = plat::WindowsNameOf(name);
+    EXPECT_EQ(windowsName.find_first_of("<>:\"|?*\\\n"), std::string::npos) << name;
+    ASSERT_EQ(entries.count(windowsName), 1u) << name;
+    EXPECT_EQ(plat::ToHostPath("C:\\names\\" + windowsName), dir + "/" + name);
+  }
+  EXPECT_EQ(entries["at 10\xef\x80\xba"
+                    "30"]
+                .attributes,
+            plat::kFileAttributeDirectory);
+  EXPECT_EQ(refused, std::vector<std::string>{dir + "/x\xef\x80\xbay"});
 }
 
 TEST(DirectorySearch, WhatCannotBeListed) {

@@ -161,7 +161,7 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   EXPECT_EQ(ModeOf(dir + "/config_file"), 0600u);
   ASSERT_TRUE(plat::WriteFileAtomically("C:\\Program Files\\Arkvale\\config_file", "two\n2\n"));
   EXPECT_EQ(TempWorld::ReadHostFile(dir + "/config_file"), "two\n2\n");
-  EXPECT_EQ(ModeOf(dir + "/config_file"), 0644u);
+  EXPECT_EQ(ModeOf(dir + "/config_file"), 0600u);
   EXPECT_EQ(Names(dir), std::vector<std::string>{"config_file"});
 
   // A failed replacement keeps what was there and cleans up after itself.
@@ -172,6 +172,35 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   EXPECT_EQ(Names(dir), (std::vector<std::string>{"config_file", "taken"}));
   EXPECT_FALSE(plat::WriteFileAtomically("C:\\nodir\\file", "x"));
   EXPECT_FALSE(plat::WriteFileAtomically("C:\\..\\file", "x"));
+}
+
+TEST(Files, AtomicWriteHonoursTheUmaskKeepsModesAndWritesThroughLinks) {
+  TempWorld world;
+  const std::string c = world.driveC();
+  const mode_t saved = ::umask(027);
+  const bool written = plat::WriteFileAtomically("C:\\new.bak", "1");
+  const bool copied = plat::CopyFileAtomically("C:\\new.bak", "C:\\copy.bak");
+  ::umask(saved);
+  ASSERT_TRUE(written && copied);
+  EXPECT_EQ(ModeOf(c + "/new.bak"), 0640u);
+  EXPECT_EQ(ModeOf(c + "/copy.bak"), 0640u);
+
+  ASSERT_EQ(::chmod((c + "/new.bak").c_str(), 0664), 0);
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\new.bak", "2"));
+  EXPECT_EQ(ModeOf(c + "/new.bak"), 0664u);
+  // A secret is owner-only even where the file it replaces was not.
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\new.bak", "3", 0600));
+  EXPECT_EQ(ModeOf(c + "/new.bak"), 0600u);
+
+  fs::create_directory(c + "/sets");
+  fs::create_symlink("sets/week.bak", c + "/link.bak");
+  fs::create_symlink("link.bak", c + "/link2.bak");
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\link2.bak", "first"));
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\link.bak", "second"));
+  EXPECT_TRUE(fs::is_symlink(c + "/link.bak"));
+  EXPECT_TRUE(fs::is_symlink(c + "/link2.bak"));
+  EXPECT_EQ(TempWorld::ReadHostFile(c + "/sets/week.bak"), "second");
+  EXPECT_EQ(Names(c + "/sets"), std::vector<std::string>{"week.bak"});
 }
 
 TEST(Files, CopyIsByteForByte) {

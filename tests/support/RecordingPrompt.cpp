@@ -4,8 +4,11 @@ namespace arkvale::test {
 
 void RecordingPrompt::ShowMessage(const std::string& text, const std::string& caption, Icon icon,
                                   Owner owner) {
-  std::lock_guard lock(mutex_);
-  boxes_.push_back({text, caption, icon, owner, false});
+  {
+    std::lock_guard lock(mutex_);
+    boxes_.push_back({text, caption, icon, owner, false});
+  }
+  if (onShow) onShow(text);
 }
 
 bool RecordingPrompt::AskYesNo(const std::string& text, const std::string& caption, Icon icon,

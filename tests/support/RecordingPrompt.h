@@ -1,6 +1,7 @@
 #pragma once
 // A Prompt that records every box and answers questions from a queue (default: Yes).
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class RecordingPrompt : public Prompt {
   void QueueAnswer(bool yes);
   std::vector<ShownBox> boxes() const;
   std::vector<std::string> texts() const;
+
+  // Runs while a box is "open" (after it is recorded), as the event loop of a real box would.
+  std::function<void(const std::string& text)> onShow;
 
  private:
   mutable std::mutex mutex_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QTest>
 #include <chrono>
 #include <filesystem>
@@ -264,6 +265,32 @@ TEST_F(DriveViewTest, AMouseClickOnTheBoxTicksTheDirectory) {
   EXPECT_FALSE(Ticked("C:\\data"));
   EXPECT_EQ(selection.currentDirectory, "C:\\data");
   EXPECT_EQ(ChosenDirectories(), (Strings{"C:\\pair"}));
+}
+
+TEST_F(DriveViewTest, AClickOnEmptySpaceKeepsTheSelection) {
+  MakeViews();
+  tree->resize(300, 600);
+  tree->show();
+  Select("C:\\pair");
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                    QPoint(150, tree->viewport()->height() - 5));
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{Item("C:\\pair")});
+  EXPECT_EQ(selection.currentDirectory, "C:\\pair");
+}
+
+TEST_F(DriveViewTest, LinesJoinEachItemToItsSiblings) {
+  MakeViews();
+  tree->resize(300, 600);
+  tree->show();
+  const QImage shot = tree->viewport()->grab().toImage();
+  // The branch column of C:\data runs on to its next sibling, through the row's lower part.
+  const QRect row = tree->visualItemRect(Item("C:\\data"));
+  const int x = row.left() - tree->indentation() / 2;
+  int drawn = 0;
+  for (int y = row.center().y() + 6; y <= row.bottom(); ++y) {
+    if (shot.pixelColor(x, y) != tree->palette().color(QPalette::Base)) ++drawn;
+  }
+  EXPECT_GT(drawn, 0);
 }
 
 TEST_F(DriveViewTest, ADirectoryNamedInBytesThatAreNotUtf8IsShownAndChosenByItsOwnName) {

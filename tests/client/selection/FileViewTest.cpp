@@ -2,10 +2,12 @@
 
 #include <QHeaderView>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 
 #include "client/selection/FileView.h"
 #include "client/selection/TreeMarks.h"
+#include "platform/WindowsNames.h"
 #include "tests/client/selection/ViewsFixture.h"
 
 namespace fs = std::filesystem;
@@ -54,6 +56,22 @@ TEST_F(FileViewTest, ShowsThePlainFilesWithTheirColumns) {
 
   Select("C:\\nofiles");
   EXPECT_EQ(files->Rows().RowCount(), 0);
+}
+
+TEST_F(FileViewTest, NamesAreShownWithTheHostsOwnCharacters) {
+  test::TempWorld::WriteHostFile(HostC("data/Meeting 10:30.txt"), "x");
+  test::TempWorld::WriteHostFile(HostC("data/at 10:30/what?.txt"), "x");
+  MakeViews();
+  Expand("C:\\data");
+  EXPECT_EQ(ChildTexts("C:\\data"), (Strings{"at 10:30", "sub"}));
+  Select("C:\\data");
+  EXPECT_EQ(Text(Row(plat::WindowsNameOf("Meeting 10:30.txt")), 0), "Meeting 10:30.txt");
+  Select("C:\\data\\" + plat::WindowsNameOf("at 10:30"));
+  ASSERT_EQ(files->Rows().RowCount(), 1);
+  EXPECT_EQ(Text(0, 0), "what?.txt");
+  files->ClickRow(0);
+  EXPECT_EQ(ChosenFiles(), Strings{"C:\\data\\" + plat::WindowsNameOf("at 10:30") + "\\" +
+                                   plat::WindowsNameOf("what?.txt")});
 }
 
 TEST_F(FileViewTest, AFileInADriveRootIsChosenWithOneBackslash) {
@@ -125,6 +143,22 @@ TEST_F(FileViewTest, ClicksOnRowsChooseAndClicksBelowThemDoNothing) {
                     QPoint(20, files->viewport()->height() - 5));
   EXPECT_EQ(selection.chosenFiles.size(), 1u);
   EXPECT_FALSE(files->Rows().IsTicked(1));
+}
+
+TEST_F(FileViewTest, ADoubleClickOnARowIsOneClick) {
+  MakeViews();
+  files->resize(500, 300);
+  files->show();
+  Select("C:\\pair");
+  HintRecorder recorder;
+  selection.AddObserver(&recorder);
+  const QPoint row = files->visualRect(files->model()->index(0, 1)).center();
+  // Through the window system, as a real double-click arrives.
+  QTest::mouseDClick(files->window()->windowHandle(), Qt::LeftButton, {},
+                     files->viewport()->mapTo(files->window(), row));
+  selection.RemoveObserver(&recorder);
+  EXPECT_EQ(recorder.hints.size(), 1u);
+  EXPECT_EQ(ChosenFiles(), Strings{"C:\\pair\\p.txt"});
 }
 
 TEST_F(FileViewTest, ClickingTheOnlyClearRowOfAChosenSetSendsWholly) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 #include "client/session/ChildTools.h"
 #include "tests/client/session/SessionFixture.h"
@@ -172,6 +173,34 @@ TEST_F(Connect, NoServerListeningIsAnErrorOnConnect) {
   ExpectBoxes({{"Error on connect", Icon::Error}});
   EXPECT_EQ(session->sessionSocket, -1);
   EXPECT_TRUE(view.dialogs().empty());
+}
+
+TEST_F(Connect, AKeepAliveBehindItsBoxCannotMakeItCloseSomeoneElsesDescriptor) {
+  for (bool lockBusy : {false, true}) {
+    ScriptedServer server;
+    Use(server);
+    if (!lockBusy) session->serverPort = DeadPort();
+    int held = lockBusy ? session->AcquireCommsLock() : -1;
+    int reused = -1;
+    prompt.onShow = [&](const std::string&) {
+      // The timer ticks while the box is open; whatever it closes may be reused at once.
+      if (held != -1) session->ReleaseCommsLock(std::exchange(held, -1));
+      const int victim = session->sessionSocket;
+      session->KeepAlive();
+      reused = ::open("/dev/null", O_RDONLY);
+      // What the keep-alive closed, a new file may take over under the same number.
+      if (victim != -1 && reused != victim) {
+        ::dup2(reused, victim);
+        ::close(std::exchange(reused, victim));
+      }
+    };
+    session->Connect();
+    prompt.onShow = nullptr;
+    ASSERT_GE(reused, 0);
+    EXPECT_NE(::fcntl(reused, F_GETFD), -1) << "lock busy: " << lockBusy;
+    ::close(reused);
+    EXPECT_EQ(session->sessionSocket, -1);
+  }
 }
 
 using KeepAlive = Connect;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolBar>
 #include <filesystem>
 #include <thread>
 
@@ -168,7 +171,7 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {57665, "E&xit", true},
                                     {32784, "Configuration Wizard ...", true},
                                     {32774, "Configure (Classic) ...", true},
-                                    {32780, "Schedule ...", false},
+                                    {32780, "Schedule ...", true},
                                     {59393, "&Status Bar", true},
                                     {32779, "Log Viewer ...", true},
                                     {32776, "Backup ...", true},
@@ -187,7 +190,6 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
   EXPECT_EQ(frame.action(32781)->statusTip(), "Save backup file set");
   // A button can be used exactly when its command can.
   EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonRestore)->isEnabled());
-  EXPECT_FALSE(frame.buttonBar()->button(ids::kButtonSchedule)->isEnabled());
   EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonDisconnect)->isEnabled());
   EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonConnect)->isEnabled());
 }
@@ -211,6 +213,27 @@ TEST_F(MainFrameTest, StatusBarCommandHidesAndShowsIt) {
   frame.OnCommand(ids::kCommandStatusBar);
   EXPECT_TRUE(frame.statusPanes()->isVisible());
   EXPECT_TRUE(frame.action(ids::kCommandStatusBar)->isChecked());
+}
+
+TEST_F(MainFrameTest, ARightClickOnTheButtonBarOffersNoMenuToHideIt) {
+  frame.show();
+  auto* rebar = frame.findChild<QToolBar*>("rebar");
+  ASSERT_NE(rebar, nullptr);
+  bool menuShown = false;
+  // A menu would wait for the user; this closes it and tells.
+  QTimer::singleShot(0, &frame, [&] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      menuShown = true;
+      popup->close();
+    }
+  });
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                          frame.buttonBar()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(frame.buttonBar(), &click);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(menuShown);
+  EXPECT_FALSE(rebar->toggleViewAction()->isVisible());
+  EXPECT_TRUE(rebar->isVisible());
 }
 
 TEST_F(MainFrameTest, AboutBoxShowsNameAndVersion) {

@@ -14,6 +14,7 @@
 #include "client/transfer/BackupDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"
+#include "platform/WindowsNames.h"
 #include "tests/support/GuiTest.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
@@ -102,6 +103,18 @@ TEST_F(BackupDlgTest, ListsRowsAndTotals) {
   QTableView* files = Control<QTableView>(ids::kFileList);
   EXPECT_EQ(files->model()->headerData(0, Qt::Horizontal).toString(), "Full Path");
   EXPECT_EQ(files->horizontalHeader()->sectionSize(1), 170);
+}
+
+TEST_F(BackupDlgTest, NamesAreShownWithTheHostsOwnCharacters) {
+  test::TempWorld::WriteHostFile(world.driveC() + "/at 10:30/what?.txt", "x");
+  const std::string directory = "C:\\" + plat::WindowsNameOf("at 10:30");
+  const std::string name = plat::WindowsNameOf("what?.txt");
+  doc.chosenDirectories.push_back({directory});
+  doc.chosenFiles.push_back({directory + "\\" + name, directory, name, 1});
+  Open();
+  EXPECT_EQ(Cell(ids::kDirectoryList, 0, 0), "C:\\at 10:30");
+  EXPECT_EQ(Cell(ids::kFileList, 0, 0), "C:\\at 10:30");
+  EXPECT_EQ(Cell(ids::kFileList, 0, 1), "what?.txt");
 }
 
 TEST_F(BackupDlgTest, AnEmptyListIsGreyAndHeaderClicksSortAscending) {

@@ -10,6 +10,8 @@
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
+#include "server/Catalog.h"
+#include "server/Server.h"
 #include "tests/client/transfer/BackupFixture.h"
 #include "tests/support/ReferenceServer.h"
 
@@ -114,10 +116,8 @@ TEST_F(BackupRunServerTest, TreeBackupLogsEachFileThenTheSummaryLast) {
                        }));
   // The walk records the deepest directory first, so its file is offered first.
   EXPECT_EQ(log[0].message, "File: C:\\tree\\sub\\c.txt   size=5000  File transfered sucessfully");
-  EXPECT_EQ(log[4].message,
-            "Actual number of files transfered in session (3) differs from number of files "
-            "chosen (4)");
-  EXPECT_EQ(log[4].level, 1);
+  // The empty file is one the server holds already: nothing is missing.
+  EXPECT_EQ(log[4].message, "All files in session transferred succesfully");
   for (std::size_t i = 0; i < 4; ++i) EXPECT_GT(log[4].sortKey, log[i].sortKey);
   EXPECT_EQ(dialog.filesTransmitted, 3u);
 
@@ -131,9 +131,8 @@ TEST_F(BackupRunServerTest, TreeBackupLogsEachFileThenTheSummaryLast) {
         "zero size file"))
         << log[i].message;
   }
-  EXPECT_EQ(log[9].message,
-            "Actual number of files transfered in session (0) differs from number of files "
-            "chosen (4)");
+  EXPECT_EQ(log[9].message, "All files in session transferred succesfully");
+  EXPECT_EQ(prompt.boxes().back().icon, Icon::Information);
 }
 
 TEST_F(BackupRunServerTest, CompleteRunEndsWithTheSuccessEntrySortedLast) {
@@ -169,6 +168,51 @@ TEST_F(BackupRunServerTest, AutomaticRunStoresEveryFileOfTheSet) {
   EXPECT_EQ(boxes[0].text,
             "Finished automatic backup, All files in session transferred succesfully");
   EXPECT_EQ(boxes[0].icon, Icon::None);
+
+  // Nothing changed: the server holds every file, which is no shortfall either.
+  ASSERT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
+  EXPECT_EQ(Log().back().message, "Automatic backup: All files in session transferred succesfully");
+}
+
+TEST_F(BackupRunServerTest, NamesWithCharactersWindowsForbidsAreAllSentUnderOneNameEach) {
+  const std::string tree = world.driveC() + "/notes";
+  const std::vector<std::string> hostNames = {"Meeting 10:30.txt", "what?.txt", "plain.txt",
+                                              "at 10:30/agenda <draft>.txt"};
+  for (const auto& name : hostNames) TempWorld::WriteHostFile(tree + "/" + name, name);
+  CSelection selection;
+  selection.ChooseDirectoryTree("C:\\notes");
+  ASSERT_EQ(RunBackup(*doc, *session, dialog, selection.Snapshot()), 0);
+  EXPECT_EQ(prompt.texts().back(), "All files in session transferred succesfully");
+  EXPECT_EQ(dialog.filesTransmitted, hostNames.size());
+
+  std::vector<std::string> stored;
+  server::Catalog catalog(server::CatalogPathIn(server->dataDirectory()));
+  for (const auto& file : catalog.Files("ann")) {
+    EXPECT_EQ(file.path.find_first_of("?:", 2), std::string::npos) << file.path;
+    stored.push_back(*plat::ToHostPath(file.path));
+  }
+  std::vector<std::string> expected;
+  for (const auto& name : hostNames) expected.push_back(tree + "/" + name);
+  std::sort(stored.begin(), stored.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(stored, expected);
+}
+
+TEST_F(BackupRunServerTest, AFileWhoseNameCannotBeCarriedIsLoggedAndSpoilsTheSummary) {
+  const std::string odd = world.driveC() + "/odd/x\xef\x80\xbay.txt";
+  TempWorld::WriteHostFile(odd, "x");
+  WriteFile("C:\\odd\\fine.txt", "fine");
+  CSelection selection;
+  selection.ChooseDirectoryTree("C:\\odd");
+  ASSERT_EQ(RunBackup(*doc, *session, dialog, selection.Snapshot()), 0);
+  auto log = Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].message, "File not backed up, its name cannot be carried: " + odd);
+  EXPECT_EQ(log[0].level, 1);
+  EXPECT_EQ(log[2].message,
+            "Actual number of files transfered in session (1) differs from number of files "
+            "chosen (2)");
+  EXPECT_EQ(prompt.boxes().back().icon, Icon::Warning);
 }
 
 }  // namespace
