@@ -70,8 +70,8 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandLogViewer, "Log Viewer ...", "View the log file", true}}},
       {"Operations",
        {{kCommandBackup, "Backup ...", "Backup selected files", true},
-        {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
-        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
+        {kCommandRestore, "Restore ...", "Restore previosly backed up files", true},
+        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", true}}},
       {"&Help",
        {{kCommandHelpTopics, "&Help Topics", "List the help topics", true},
         {0, nullptr, nullptr, true},
@@ -287,6 +287,12 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandBackup:
       OnBackup();
+      break;
+    case kCommandRestore:
+      OnRestore();
+      break;
+    case kCommandDelete:
+      OnDelete();
       break;
     case kCommandSchedule:
       OnSchedule();

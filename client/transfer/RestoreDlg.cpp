@@ -1,0 +1,47 @@
+#include "client/transfer/RestoreDlg.h"
+
+#include "client/resources/ResourceIds.h"
+#include "client/transfer/RunFlags.h"
+#include "ui_RestoreDlg.h"
+
+namespace arkvale {
+namespace {
+
+// The restore run's stop file, which that run looks for before each file.
+constexpr const char* kStopRestoreFile = "C:\\restore_stop_file_name123";
+
+}  // namespace
+
+CRestoreDlg::CRestoreDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
+    : CIndexDlg(doc, session, parent), ui_(std::make_unique<Ui::RestoreDlg>()) {
+  ui_->setupUi(this);
+  setObjectName(ids::IdName(ids::kRestoreDialog));
+  ui_->fileList->setObjectName(ids::IdName(ids::kRestoreList));
+  ui_->searchText->setObjectName(ids::IdName(ids::kSearchText));
+  ui_->searchButton->setObjectName(ids::IdName(ids::kSearch));
+  ui_->startButton->setObjectName(ids::IdName(ids::kStartRestore));
+  ui_->stopButton->setObjectName(ids::IdName(ids::kStopRestore));
+  ui_->checkAllButton->setObjectName(ids::IdName(ids::kCheckAll));
+  ui_->uncheckAllButton->setObjectName(ids::IdName(ids::kUncheckAll));
+  ui_->closeButton->setObjectName(ids::IdName(ids::kIdCancel));
+  ui_->okButton->setObjectName(ids::IdName(ids::kIdOk));
+  ui_->transmissionBar->setObjectName(ids::IdName(ids::kRestoreTransmissionBar));
+  ui_->decryptingBar->setObjectName(ids::IdName(ids::kDecryptingBar));
+  ui_->uncompressingBar->setObjectName(ids::IdName(ids::kUncompressingBar));
+  for (QProgressBar* bar : {ui_->transmissionBar, ui_->decryptingBar, ui_->uncompressingBar}) {
+    bar->setRange(0, 100);
+  }
+  Wire({ui_->fileList, ui_->searchText, ui_->searchButton, ui_->startButton, ui_->stopButton,
+        ui_->checkAllButton, ui_->uncheckAllButton, ui_->closeButton, ui_->okButton});
+}
+
+CRestoreDlg::~CRestoreDlg() { JoinWorker(); }
+
+QProgressBar* CRestoreDlg::transmissionBar() const { return ui_->transmissionBar; }
+QProgressBar* CRestoreDlg::decryptingBar() const { return ui_->decryptingBar; }
+QProgressBar* CRestoreDlg::uncompressingBar() const { return ui_->uncompressingBar; }
+
+std::atomic<bool>& CRestoreDlg::RunFlag() const { return restoreInProgress; }
+const char* CRestoreDlg::StopFile() const { return kStopRestoreFile; }
+
+}  // namespace arkvale
