@@ -10,6 +10,7 @@
 #include <QTimerEvent>
 #include <QToolBar>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
 #include "client/selection/BackupSetCommands.h"
@@ -18,7 +19,6 @@
 #include "client/session/LoginDlg.h"
 #include "client/settings/InstallPaths.h"
 #include "client/shell/AboutDlg.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/GuiPrompt.h"
 #include "client/shell/StatusBar.h"
@@ -68,8 +68,8 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandLogViewer, "Log Viewer ...", "View the log file", false}}},
       {"Operations",
        {{kCommandBackup, "Backup ...", "Backup selected files", true},
-        {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
-        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
+        {kCommandRestore, "Restore ...", "Restore previosly backed up files", true},
+        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", true}}},
       {"&Help",
        {{kCommandHelpTopics, "&Help Topics", "List the help topics", false},
         {0, nullptr, nullptr, true},
@@ -277,6 +277,12 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandBackup:
       OnBackup();
+      break;
+    case kCommandRestore:
+      OnRestore();
+      break;
+    case kCommandDelete:
+      OnDelete();
       break;
     default:
       break;

@@ -12,6 +12,8 @@
 #include "client/session/SessionView.h"
 #include "client/settings/ConfigFile.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/DeleteDlg.h"
+#include "client/transfer/RestoreDlg.h"
 
 class QAction;
 class QSplitter;
@@ -54,6 +56,9 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool trayIconShown() const;
   // The open Backup dialog, null when there is none.
   CBackupDlg* backupDialog() const { return backupDlg_; }
+  // The open Restore and Delete dialogs (hidden until their listing came), null when none.
+  CRestoreDlg* restoreDialog() const { return restoreDlg_; }
+  CDeleteDlg* deleteDialog() const { return deleteDlg_; }
 
   // Runs a command of menu 128 or of the button bar.
   void OnCommand(int commandId);
@@ -86,6 +91,14 @@ class CMainFrame : public QMainWindow, public SessionView {
   void WindowGone();
 
   void OnBackup();
+  // MainFrameTransfer.cpp: the Restore and Delete commands.
+  void OnRestore();
+  void OnDelete();
+  // "Please connect" and false when there is no session.
+  bool Connected();
+  void BringForward(QDialog* dialog);
+  // Starts dialog's retrieval and waits for the listing with the status-bar progress bar.
+  void FetchIndex(CIndexDlg* dialog);
   void OnRunWizard();
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
@@ -109,6 +122,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool windowClosed_ = false;
 
   QPointer<CBackupDlg> backupDlg_;
+  QPointer<CRestoreDlg> restoreDlg_;
+  QPointer<CDeleteDlg> deleteDlg_;
 };
 
 }  // namespace arkvale

@@ -5,12 +5,12 @@
 #include <functional>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/selection/BackupSetFile.h"
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/InstallPaths.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"

@@ -90,9 +90,9 @@ class CRestoreRun {
         installDirectory_(doc.installDirectory),
         key_(doc.EncryptionKey()) {}
 
-  int Run(const std::vector<RestoreRow>& rows) {
+  int Run(const std::vector<IndexEntry>& rows) {
     if (plat::FileExists(kRestoreStopFile)) plat::RemoveFile(kRestoreStopFile);
-    for (const RestoreRow& row : rows) totalBytes_ += static_cast<uint32_t>(row.size);
+    for (const IndexEntry& row : rows) totalBytes_ += static_cast<uint32_t>(row.size);
     if (rows.empty()) {
       restoreInProgress = false;
       return 1;
@@ -114,7 +114,7 @@ class CRestoreRun {
       restoreInProgress = false;
       return 1;
     }
-    for (const RestoreRow& row : rows) {
+    for (const IndexEntry& row : rows) {
       After after = RestoreFile(row);
       if (after == After::Stop) break;
       if (after == After::LostConnection) return EndLost();
@@ -151,7 +151,7 @@ class CRestoreRun {
     return After::NextFile;
   }
 
-  After RestoreFile(const RestoreRow& row) {
+  After RestoreFile(const IndexEntry& row) {
     const std::string& target = row.name;
     if (StopRequested()) {
       SendWord(socket_, "STOP_RESTORE");
@@ -306,7 +306,7 @@ class CRestoreRun {
 
   // Puts the restored file in place with one rename in the target's own directory, with the
   // time the index lists, so the next backup does not take it for a changed file.
-  void Place(const RestoreRow& row, const std::optional<plat::FileStatus>& existing) {
+  void Place(const IndexEntry& row, const std::optional<plat::FileStatus>& existing) {
     const unsigned mode = existing ? existing->mode : kNewFileMode;
     if (!plat::CopyFileAtomically(kRestoreTempFile, row.name, mode)) {
       NotRestored(row.name, "it could not be written to its place");
@@ -367,7 +367,7 @@ class CRestoreRun {
 }  // namespace
 
 int RunRestore(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress,
-               const std::vector<RestoreRow>& rows) {
+               const std::vector<IndexEntry>& rows) {
   return CRestoreRun(doc, session, progress).Run(rows);
 }
 

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
 #include "client/shell/AboutDlg.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/shell/ButtonBar.h"
 #include "client/shell/MainFrame.h"
 #include "client/shell/StatusBar.h"
@@ -172,8 +172,8 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {59393, "&Status Bar", true},
                                     {32779, "Log Viewer ...", false},
                                     {32776, "Backup ...", true},
-                                    {32777, "Restore ...", false},
-                                    {32778, "Delete ...", false},
+                                    {32777, "Restore ...", true},
+                                    {32778, "Delete ...", true},
                                     {57667, "&Help Topics", false},
                                     {57664, "&About arkvale...", true}};
   for (const Expected& e : items) {
@@ -186,7 +186,8 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
   EXPECT_EQ(frame.action(32778)->statusTip(), "Delete backed up files from backup server");
   EXPECT_EQ(frame.action(32781)->statusTip(), "Save backup file set");
   // A button can be used exactly when its command can.
-  EXPECT_FALSE(frame.buttonBar()->button(ids::kButtonRestore)->isEnabled());
+  EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonRestore)->isEnabled());
+  EXPECT_FALSE(frame.buttonBar()->button(ids::kButtonSchedule)->isEnabled());
   EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonDisconnect)->isEnabled());
   EXPECT_TRUE(frame.buttonBar()->button(ids::kButtonConnect)->isEnabled());
 }

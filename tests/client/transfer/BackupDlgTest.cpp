@@ -8,9 +8,9 @@
 #include <QTest>
 #include <filesystem>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
 #include "client/session/Session.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/BackupDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

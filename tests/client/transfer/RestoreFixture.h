@@ -59,7 +59,7 @@ class RestoreFixture : public BackupFixture {
   }
 
   // The row the index shows for a file as it is on disk now.
-  static RestoreRow RowOf(const std::string& windowsPath) {
+  static IndexEntry RowOf(const std::string& windowsPath) {
     auto status = plat::StatFile(windowsPath);
     EXPECT_TRUE(status) << windowsPath;
     if (!status) return {windowsPath, 0, 0};

@@ -45,7 +45,7 @@ TEST_F(RestoreRunScriptedTest, RunsThatCannotBeginEndWithoutAFileExchange) {
   // The lock is taken.
   WriteFile("C:\\my_lock_file", "");
   restoreInProgress = true;
-  const std::vector<RestoreRow> rows = {{"C:\\a", 1, 0}, {"C:\\b", 2, 0}, {"C:\\c", 3, 0}};
+  const std::vector<IndexEntry> rows = {{"C:\\a", 1, 0}, {"C:\\b", 2, 0}, {"C:\\c", 3, 0}};
   EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
   EXPECT_FALSE(restoreInProgress);
   plat::RemoveFile("C:\\my_lock_file");
@@ -86,7 +86,7 @@ TEST_F(RestoreRunScriptedTest, UnreachableDriveIsSkippedAndEmptyDataIsNotRestore
   prompt.QueueAnswer(true);
   prompt.QueueAnswer(false);
 
-  const std::vector<RestoreRow> rows = {{"c:\\missing\\x.txt", 120, 0}, {"C:\\zero.txt", 9, 0}};
+  const std::vector<IndexEntry> rows = {{"c:\\missing\\x.txt", 120, 0}, {"C:\\zero.txt", 9, 0}};
   EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
   HangUp(server);
   EXPECT_EQ(prompt.texts(),
@@ -125,7 +125,7 @@ TEST_F(RestoreRunScriptedTest, BytesBeyondTheAnnouncedSizeAreLeftForTheNextExcha
   Serve(server);
   const std::string before = plat::GetCurrentDirectory();
 
-  const std::vector<RestoreRow> rows = {
+  const std::vector<IndexEntry> rows = {
       {"C:\\new\\dir\\file.txt", static_cast<int32_t>(first.size()), 1234567890},
       {"C:\\second.txt", 6, 1234567890}};
   EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
@@ -152,7 +152,7 @@ TEST_F(RestoreRunScriptedTest, ConnectionDroppedInTheMiddleOfAFileEndsTheRunInOr
   Serve(server);
   WriteFile("C:\\docs\\a.txt", "mine");
 
-  const std::vector<RestoreRow> rows = {{"C:\\docs\\a.txt", 4000, 0}, {"C:\\docs\\b.txt", 1, 0}};
+  const std::vector<IndexEntry> rows = {{"C:\\docs\\a.txt", 4000, 0}, {"C:\\docs\\b.txt", 1, 0}};
   EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
   HangUp(server);
   EXPECT_EQ(Read("C:\\docs\\a.txt"), "mine");

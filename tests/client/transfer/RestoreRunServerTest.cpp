@@ -37,7 +37,7 @@ class RestoreRunServerTest : public RestoreFixture {
   }
 
   // Writes the files with a time in the past, stores them on the server and gives their rows.
-  std::vector<RestoreRow> BackUp(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<IndexEntry> BackUp(const std::vector<std::pair<std::string, std::string>>& files) {
     SelectionSnapshot selection;
     for (const auto& [path, content] : files) {
       WriteFile(path, content);
@@ -46,7 +46,7 @@ class RestoreRunServerTest : public RestoreFixture {
     }
     backupInProgress = true;
     EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
-    std::vector<RestoreRow> rows;
+    std::vector<IndexEntry> rows;
     for (const auto& file : files) rows.push_back(RowOf(file.first));
     return rows;
   }
