@@ -178,6 +178,18 @@ int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>&
   return Start(*launch, true, true) < 0 ? -1 : 0;
 }
 
+int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words) {
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  pid_t pid = Start(*launch, false, false);
+  if (pid < 0) return -1;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int SpawnWatched(const std::string& windowsExe, const std::vector<std::string>& words) {
   std::optional<Launch> launch = Prepare(windowsExe, words);
   if (!launch) return -1;
@@ -197,18 +209,6 @@ void EndChild(int pid) {
   ::kill(pid, SIGTERM);
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
-}
-
-int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words) {
-  std::optional<Launch> launch = Prepare(windowsExe, words);
-  if (!launch) return -1;
-  pid_t pid = Start(*launch, false, false);
-  if (pid < 0) return -1;
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int ReplaceProcess(const std::string& windowsExe, const std::vector<std::string>& words) {
