@@ -18,7 +18,9 @@ int main(int argc, char* argv[]) {
     exitCode = QApplication::exec();
     // A run still going holds the dialog and the document; the process ends around it, as it
     // would end around any thread when the window is gone.
-    if (arkvale::backupInProgress) std::_Exit(exitCode);
+    if (arkvale::backupInProgress || arkvale::restoreInProgress || arkvale::deleteInProgress) {
+      std::_Exit(exitCode);
+    }
   }
   return exitCode;
 }

@@ -40,7 +40,8 @@ std::atomic<bool>& CDeleteDlg::RunFlag() const { return deleteInProgress; }
 
 void CDeleteDlg::OnStart() {
   if (deleteInProgress) return;
-  if (!doc_.prompt().AskYesNo(kDeleteConfirmText, kCaption, Icon::Warning, Owner::DeleteDialog)) {
+  if (!doc_.prompt().AskYesNoDefaultNo(kDeleteConfirmText, kCaption, Icon::Warning,
+                                       Owner::DeleteDialog)) {
     return;
   }
   JoinWorker();

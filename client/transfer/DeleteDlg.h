@@ -4,7 +4,6 @@
 
 #include "client/transfer/DeleteRun.h"
 #include "client/transfer/IndexDlg.h"
-#include "client/transfer/StopFiles.h"
 
 namespace Ui {
 class DeleteDlg;

@@ -13,6 +13,7 @@ namespace arkvale {
 class CArkvaleDoc;
 class CSession;
 
+inline constexpr const char* kDeleteStopFile = "C:\\delete_stop_file_name123";
 inline constexpr const char* kDeleteCompletedText = "Delete operation completed";
 inline constexpr const char* kDeleteLostText = "Lost connection to server during delete";
 

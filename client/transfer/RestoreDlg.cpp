@@ -4,7 +4,6 @@
 
 #include "client/resources/ResourceIds.h"
 #include "client/transfer/RunFlags.h"
-#include "client/transfer/StopFiles.h"
 #include "ui_RestoreDlg.h"
 
 namespace arkvale {

@@ -6,13 +6,13 @@
 
 #include "client/transfer/IndexEntry.h"
 #include "client/transfer/RestoreProgress.h"
-#include "client/transfer/StopFiles.h"
 
 namespace arkvale {
 
 class CArkvaleDoc;
 class CSession;
 
+inline constexpr const char* kRestoreStopFile = "C:\\restore_stop_file_name123";
 inline constexpr const char* kRestoreSafetyCopy = "C:\\restore_file_name_tempxyz555";
 
 // Started by the Restore dialog with restoreInProgress set and the entries of the ticked rows,

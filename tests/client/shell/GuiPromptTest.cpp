@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -76,6 +77,26 @@ TEST_F(GuiPromptTest, ABoxWithoutCaptionShowsTheApplicationTitle) {
   prompt.ShowMessage("Error", "", Icon::None, Owner::None);
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].title, "arkvale");
+}
+
+}  // namespace
+}  // namespace arkvale
+
+namespace arkvale {
+namespace {
+
+TEST(GuiPromptDefaultTest, EnterAnswersNoWhereNoIsTheDefault) {
+  test::GuiApplication();
+  CGuiPrompt prompt;
+  QTimer enter;
+  QObject::connect(&enter, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+  });
+  enter.start(20);
+  EXPECT_TRUE(prompt.AskYesNo("Sure?", "Arkvale", Icon::Warning, Owner::None));
+  EXPECT_FALSE(prompt.AskYesNoDefaultNo("Sure?", "Arkvale", Icon::Warning, Owner::None));
 }
 
 }  // namespace
