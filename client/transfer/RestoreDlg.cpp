@@ -1,15 +1,16 @@
 #include "client/transfer/RestoreDlg.h"
 
+#include <QThread>
+
 #include "client/resources/ResourceIds.h"
 #include "client/transfer/RunFlags.h"
 #include "ui_RestoreDlg.h"
 
 namespace arkvale {
+
 namespace {
-
-// The restore run's stop file, which that run looks for before each file.
-constexpr const char* kStopRestoreFile = "C:\\restore_stop_file_name123";
-
+// The user-interface thread pauses after starting a run, as the run gets going.
+constexpr unsigned long kStartPauseMs = 500;
 }  // namespace
 
 CRestoreDlg::CRestoreDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
@@ -42,6 +43,32 @@ QProgressBar* CRestoreDlg::decryptingBar() const { return ui_->decryptingBar; }
 QProgressBar* CRestoreDlg::uncompressingBar() const { return ui_->uncompressingBar; }
 
 std::atomic<bool>& CRestoreDlg::RunFlag() const { return restoreInProgress; }
-const char* CRestoreDlg::StopFile() const { return kStopRestoreFile; }
+const char* CRestoreDlg::StopFile() const { return kRestoreStopFile; }
+
+void CRestoreDlg::OnStart() {
+  if (restoreInProgress) return;
+  JoinWorker();
+  controls_.stop->setEnabled(true);
+  restoreInProgress = true;
+  worker_ =
+      std::thread([this, rows = TickedEntries()] { RunRestore(doc_, session_, *this, rows); });
+  QThread::msleep(kStartPauseMs);
+}
+
+void CRestoreDlg::SetTransmission(int position) {
+  OnInterfaceThread([this, position] { ui_->transmissionBar->setValue(position); });
+}
+
+void CRestoreDlg::SetDecrypting(int position) {
+  OnInterfaceThread([this, position] { ui_->decryptingBar->setValue(position); });
+}
+
+void CRestoreDlg::SetUncompressing(int position) {
+  OnInterfaceThread([this, position] { ui_->uncompressingBar->setValue(position); });
+}
+
+void CRestoreDlg::DisableStopButton() {
+  OnInterfaceThread([this] { controls_.stop->setEnabled(false); });
+}
 
 }  // namespace arkvale

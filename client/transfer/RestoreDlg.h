@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "client/transfer/IndexDlg.h"
+#include "client/transfer/RestoreRun.h"
 
 namespace Ui {
 class RestoreDlg;
@@ -15,7 +16,7 @@ namespace arkvale {
 
 inline constexpr const char* kRestoreStillRunningText = "Restore operation still in progress";
 
-class CRestoreDlg : public CIndexDlg {
+class CRestoreDlg : public CIndexDlg, public RestoreProgress {
   Q_OBJECT
  public:
   // Created hidden; the retrieval shows it once the list is filled.
@@ -28,13 +29,18 @@ class CRestoreDlg : public CIndexDlg {
   QProgressBar* decryptingBar() const;
   QProgressBar* uncompressingBar() const;
 
+  // RestoreProgress, called from the run's thread.
+  void SetTransmission(int position) override;
+  void SetDecrypting(int position) override;
+  void SetUncompressing(int position) override;
+  void DisableStopButton() override;
+
  protected:
   std::atomic<bool>& RunFlag() const override;
   const char* StopFile() const override;
   const char* StillRunningText() const override { return kRestoreStillRunningText; }
-  // There is no restore run in the program yet: Start restore stays disabled.
-  bool StartAvailable() const override { return false; }
-  void OnStart() override {}
+  // Starts the run on the ticked rows; a press while a run is under way starts nothing.
+  void OnStart() override;
 
  private:
   std::unique_ptr<Ui::RestoreDlg> ui_;

@@ -167,7 +167,7 @@ TEST_F(IndexDlgTest, DuringADeleteStartAndCloseAreRefusedAndEnterNeverCloses) {
   EXPECT_TRUE(test::WaitFor([this] { return dialog.isNull(); }));
 }
 
-TEST_F(IndexDlgTest, RestoreOffersItsTickedRowsWithStartRestoreDisabled) {
+TEST_F(IndexDlgTest, RestoreOffersItsTickedRowsAndStartRestoreFollowsTheTicks) {
   Open<CRestoreDlg>({{"C:\\a", 1, 2}, {"C:\\b", 3, 4}});
   EXPECT_EQ(dialog->windowTitle(), "Restore");
   ClickCell(1, 0);
@@ -180,7 +180,7 @@ TEST_F(IndexDlgTest, RestoreOffersItsTickedRowsWithStartRestoreDisabled) {
   EXPECT_EQ(ticked[0].name, "C:\\b");
   EXPECT_EQ(ticked[0].size, 3);
   EXPECT_EQ(ticked[0].modified, 4);
-  EXPECT_FALSE(Control(ids::kStartRestore)->isEnabled());
+  EXPECT_TRUE(Control(ids::kStartRestore)->isEnabled());
   // Every control a screen reader reaches has a name to read.
   for (QWidget* widget : dialog->findChildren<QWidget*>()) {
     if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible()) continue;
