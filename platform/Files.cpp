@@ -117,7 +117,15 @@ std::optional<FileStatus> StatFile(const std::string& windowsPath) {
   status.isDirectory = S_ISDIR(st.st_mode);
   status.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
   status.modificationTime = st.st_mtime;
+  status.mode = st.st_mode & 07777;
   return status;
+}
+
+int SetModificationTime(const std::string& windowsPath, std::time_t time) {
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return -1;
+  struct timespec times[2] = {{time, 0}, {time, 0}};
+  return ::utimensat(AT_FDCWD, host->c_str(), times, 0) == 0 ? 0 : -1;
 }
 
 bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,

@@ -27,8 +27,11 @@ struct FileStatus {
   bool isDirectory = false;
   uint64_t size = 0;
   std::time_t modificationTime = 0;
+  unsigned mode = 0;  // permission bits
 };
 std::optional<FileStatus> StatFile(const std::string& windowsPath);
+// Sets the file's last-modification time (and its access time to the same); 0 or -1.
+int SetModificationTime(const std::string& windowsPath, std::time_t time);
 
 // Writes content to a temporary file beside the target, flushes it to disk and renames it over
 // the target, so a crash leaves the old or the new file, never half of one. A new file gets

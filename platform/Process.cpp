@@ -242,6 +242,27 @@ int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& wo
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int SpawnWatched(const std::string& windowsExe, const std::vector<std::string>& words) {
+  std::optional<Launch> launch = Prepare(windowsExe, words);
+  if (!launch) return -1;
+  return Start(*launch, false, true);
+}
+
+bool ChildEnded(int pid) {
+  while (true) {
+    pid_t got = ::waitpid(pid, nullptr, WNOHANG);
+    if (got == 0) return false;
+    // ECHILD: reaped before, so long gone.
+    if (got > 0 || errno != EINTR) return true;
+  }
+}
+
+void EndChild(int pid) {
+  ::kill(pid, SIGTERM);
+  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
 int ReplaceProcess(const std::string& windowsExe, const std::vector<std::string>& words) {
   std::optional<Launch> launch = Prepare(windowsExe, words);
   if (!launch) return -1;

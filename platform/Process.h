@@ -19,6 +19,14 @@ int WaitChildEnd(int endFd, int timeoutMs);
 // Closes such a descriptor.
 void CloseChildEnd(int endFd);
 
+// Starts like SpawnDetached but keeps the child as this process's own, so that its end can be
+// seen: its pid, or -1. The caller reaps it with ChildEnded (until true) or EndChild.
+int SpawnWatched(const std::string& windowsExe, const std::vector<std::string>& words);
+// Whether a child of SpawnWatched has ended; once true it is reaped.
+bool ChildEnded(int pid);
+// Ends a child of SpawnWatched (SIGTERM) and reaps it.
+void EndChild(int pid);
+
 // Start and wait; the exit code, or -1 when it could not be started or did not exit normally.
 int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words);
 

@@ -12,6 +12,8 @@ inline constexpr int kMainResource = 128;
 // The About box.
 inline constexpr int kAboutDialog = 100;
 inline constexpr int kBackupDialog = 135;
+inline constexpr int kRestoreDialog = 136;
+inline constexpr int kDeleteDialog = 137;
 
 // Buttons of the button bar.
 inline constexpr int kButtonConnect = 1035;
@@ -95,6 +97,22 @@ inline constexpr int kFilesSelected = 1023;
 inline constexpr int kStopBackup = 1100;
 inline constexpr int kCompressingBar = 1103;
 inline constexpr int kEncryptingBar = 1104;
+
+// Restore and Delete dialogs.
+inline constexpr int kRestoreList = 1015;
+inline constexpr int kDeleteList = 1016;
+inline constexpr int kSearchText = 1017;
+inline constexpr int kSearch = 1019;
+inline constexpr int kStartRestore = 1021;
+inline constexpr int kRestoreTransmissionBar = 1022;
+inline constexpr int kStartDelete = 1024;
+inline constexpr int kDeleteBar = 1025;
+inline constexpr int kCheckAll = 1026;
+inline constexpr int kUncheckAll = 1027;
+inline constexpr int kStopDelete = 1101;
+inline constexpr int kStopRestore = 1102;
+inline constexpr int kDecryptingBar = 1105;
+inline constexpr int kUncompressingBar = 1106;
 
 // Schedule Backups dialog.
 inline constexpr int kScheduleDialog = 140;

@@ -9,8 +9,18 @@ namespace arkvale {
 enum class Icon { None, Information, Warning, Error, Question };
 
 // Which window owns a message box; None for the boxes of worker threads.
-enum class Owner { None, MainWindow, BackupDialog, RestoreDialog, DeleteDialog, LogViewer,
-                   ScheduleDialog, ConfigDialog, LoginDialog, Wizard };
+enum class Owner {
+  None,
+  MainWindow,
+  BackupDialog,
+  RestoreDialog,
+  DeleteDialog,
+  LogViewer,
+  ScheduleDialog,
+  ConfigDialog,
+  LoginDialog,
+  Wizard
+};
 
 // The caption of a box shown without an explicit caption: the application title.
 inline constexpr const char* kApplicationTitle = "arkvale";
@@ -25,6 +35,11 @@ class Prompt {
   // A Yes/No question; true for Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& caption, Icon icon,
                         Owner owner) = 0;
+  // The same question with No as the default answer, for a step that cannot be undone.
+  virtual bool AskYesNoDefaultNo(const std::string& text, const std::string& caption, Icon icon,
+                                 Owner owner) {
+    return AskYesNo(text, caption, icon, owner);
+  }
 };
 
 }  // namespace arkvale

@@ -39,29 +39,38 @@ QWidget* CGuiPrompt::OwnerWindow(Owner owner) {
 
 void CGuiPrompt::ShowMessage(const std::string& text, const std::string& caption, Icon icon,
                              Owner owner) {
-  RunBox(text, caption, icon, owner, false);
+  RunBox(text, caption, icon, owner, Kind::Message);
 }
 
 bool CGuiPrompt::AskYesNo(const std::string& text, const std::string& caption, Icon icon,
                           Owner owner) {
-  return RunBox(text, caption, icon, owner, true);
+  return RunBox(text, caption, icon, owner, Kind::Question);
+}
+
+bool CGuiPrompt::AskYesNoDefaultNo(const std::string& text, const std::string& caption, Icon icon,
+                                   Owner owner) {
+  return RunBox(text, caption, icon, owner, Kind::QuestionDefaultNo);
 }
 
 bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Icon icon, Owner owner,
-                        bool question) {
+                        Kind kind) {
   if (QThread::currentThread() != thread()) {
     bool answer = false;
     QMetaObject::invokeMethod(
-        this, [&] { answer = RunBox(text, caption, icon, owner, question); },
+        this, [&] { answer = RunBox(text, caption, icon, owner, kind); },
         Qt::BlockingQueuedConnection);
     return answer;
   }
   // A box of a worker thread has no owner; one of a window whose owner has gone shows alone.
   QWidget* parent = owner == Owner::None ? nullptr : OwnerWindow(owner);
   const std::string title = caption.empty() ? kApplicationTitle : caption;
+  const bool question = kind != Kind::Message;
   QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  if (kind == Kind::QuestionDefaultNo) box.setDefaultButton(QMessageBox::No);
   box.setObjectName(QStringLiteral("messageBox"));
+  // Messages carry file names, server replies and log lines: never read them as markup.
+  box.setTextFormat(Qt::PlainText);
   if (parent == nullptr) {
     box.setWindowModality(Qt::ApplicationModal);
     // With the main window hidden behind its notification icon this box is the last window on

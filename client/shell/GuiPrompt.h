@@ -25,10 +25,13 @@ class CGuiPrompt : public QObject, public Prompt {
                    Owner owner) override;
   bool AskYesNo(const std::string& text, const std::string& caption, Icon icon,
                 Owner owner) override;
+  bool AskYesNoDefaultNo(const std::string& text, const std::string& caption, Icon icon,
+                         Owner owner) override;
 
  private:
+  enum class Kind { Message, Question, QuestionDefaultNo };
   bool RunBox(const std::string& text, const std::string& caption, Icon icon, Owner owner,
-              bool question);
+              Kind kind);
   QWidget* OwnerWindow(Owner owner);
 
   std::mutex mutex_;

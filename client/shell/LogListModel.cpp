@@ -1,5 +1,6 @@
 #include "client/shell/LogListModel.h"
 
+#include <QTextDocument>
 #include <array>
 
 namespace arkvale {
@@ -44,6 +45,10 @@ QVariant CLogListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const LogRow& row = rows_[static_cast<std::size_t>(index.row())];
   const std::string& text = column == 0 ? row.time : column == 1 ? row.level : row.message;
+  // A tool tip that looks like markup is read as markup; a log line may hold anything.
+  if (role == Qt::ToolTipRole) {
+    return Qt::convertFromPlainText(QString::fromStdString(text), Qt::WhiteSpaceNormal);
+  }
   return QString::fromStdString(text);
 }
 

@@ -70,10 +70,10 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandLogViewer, "Log Viewer ...", "View the log file", true}}},
       {"Operations",
        {{kCommandBackup, "Backup ...", "Backup selected files", true},
-        {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
-        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
+        {kCommandRestore, "Restore ...", "Restore previosly backed up files", true},
+        {kCommandDelete, "Delete ...", "Delete backed up files from backup server", true}}},
       {"&Help",
-       {{kCommandHelpTopics, "&Help Topics", "List the help topics", false},
+       {{kCommandHelpTopics, "&Help Topics", "List the help topics", true},
         {0, nullptr, nullptr, true},
         {kCommandAbout, "&About arkvale...", "Display program information and version", true}}},
   };
@@ -282,8 +282,17 @@ void CMainFrame::OnCommand(int commandId) {
     case kCommandAbout:
       OnAbout();
       break;
+    case kCommandHelpTopics:
+      OnHelpTopics();
+      break;
     case kCommandBackup:
       OnBackup();
+      break;
+    case kCommandRestore:
+      OnRestore();
+      break;
+    case kCommandDelete:
+      OnDelete();
       break;
     case kCommandSchedule:
       OnSchedule();

@@ -13,6 +13,8 @@
 #include "client/settings/ConfigFile.h"
 #include "client/shell/LogViewerDlg.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/DeleteDlg.h"
+#include "client/transfer/RestoreDlg.h"
 
 class QAction;
 class QSplitter;
@@ -57,6 +59,9 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool trayIconShown() const;
   // The open Backup dialog, null when there is none.
   CBackupDlg* backupDialog() const { return backupDlg_; }
+  // The open Restore and Delete dialogs (hidden until their listing came), null when none.
+  CRestoreDlg* restoreDialog() const { return restoreDlg_; }
+  CDeleteDlg* deleteDialog() const { return deleteDlg_; }
   // The open log viewer, null when there is none.
   LogViewerDialog* logViewer() const { return logViewer_; }
 
@@ -91,6 +96,14 @@ class CMainFrame : public QMainWindow, public SessionView {
   void WindowGone();
 
   void OnBackup();
+  // MainFrameTransfer.cpp: the Restore and Delete commands.
+  void OnRestore();
+  void OnDelete();
+  // "Please connect" and false when there is no session.
+  bool Connected();
+  void BringForward(CIndexDlg* dialog);
+  // Starts dialog's retrieval and waits for the listing with the status-bar progress bar.
+  void FetchIndex(CIndexDlg* dialog);
   void OnRunWizard();
   // The boxes of owner get window as their owner (with the program's own prompt).
   void SetBoxOwner(Owner owner, QWidget* window);
@@ -100,6 +113,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // In MainFrameSchedule.cpp.
   void OnSchedule();
   void ScheduleCheck();
+  // Opens the user guide installed beside the program in the desktop's browser.
+  void OnHelpTopics();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;
@@ -122,6 +137,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   bool windowClosed_ = false;
 
   QPointer<CBackupDlg> backupDlg_;
+  QPointer<CRestoreDlg> restoreDlg_;
+  QPointer<CDeleteDlg> deleteDlg_;
   QPointer<LogViewerDialog> logViewer_;
 };
 

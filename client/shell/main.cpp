@@ -19,7 +19,10 @@ int main(int argc, char* argv[]) {
     exitCode = QApplication::exec();
     // A run still going holds the dialog and the document; the process ends around it, as it
     // would end around any thread when the window is gone.
-    if (arkvale::backupInProgress || arkvale::automaticBackupsRunning > 0) std::_Exit(exitCode);
+    if (arkvale::backupInProgress || arkvale::restoreInProgress || arkvale::deleteInProgress ||
+        arkvale::automaticBackupsRunning > 0) {
+      std::_Exit(exitCode);
+    }
   }
   return exitCode;
 }

@@ -4,8 +4,8 @@
 #include <QHeaderView>
 #include <QThread>
 
-#include "client/resources/ResourceIds.h"
 #include "client/document/ArkvaleDoc.h"
+#include "client/resources/ResourceIds.h"
 #include "client/transfer/BackupRun.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

@@ -120,6 +120,16 @@ TEST(Files, ReadingRefusesFifosAndDevices) {
   }
 }
 
+TEST(Files, ModificationTimeAndPermissionsAreReadAndSet) {
+  TempWorld world;
+  TempWorld::WriteHostFile(world.driveC() + "/a", "x");
+  fs::permissions(world.driveC() + "/a", fs::perms(0640));
+  ASSERT_EQ(plat::SetModificationTime("C:\\a", 1234567890), 0);
+  EXPECT_EQ(plat::StatFile("C:\\a")->modificationTime, 1234567890);
+  EXPECT_EQ(plat::StatFile("C:\\a")->mode, 0640u);
+  EXPECT_EQ(plat::SetModificationTime("C:\\none", 1), -1);
+}
+
 TEST(Files, StatRenameRemove) {
   TempWorld world;
   TempWorld::WriteHostFile(world.driveC() + "/a", "12345");

@@ -135,6 +135,22 @@ TEST_F(Process, DetachedChildrenLeaveNoZombies) {
   EXPECT_EQ(errno, ECHILD);
 }
 
+TEST_F(Process, WatchedChildrenAreSeenToEndAndReaped) {
+  EXPECT_EQ(plat::SpawnWatched("C:\\Program Files\\Arkvale\\none.exe", {"x"}), -1);
+  int quick = plat::SpawnWatched(kRecorder, {"child", "--no-stdin", "--exit=4"});
+  ASSERT_GT(quick, 0);
+  EXPECT_TRUE(WaitFor([&] { return plat::ChildEnded(quick); }));
+  ASSERT_EQ(plat::MakeDirectory("C:\\slow"), 0);
+  ASSERT_EQ(plat::ChangeDirectory("C:\\slow"), 0);
+  int slow = plat::SpawnWatched(kRecorder, {"child", "--no-stdin", "--sleep"});
+  ASSERT_GT(slow, 0);
+  ReadRecord(world_.driveC() + "/slow");
+  plat::EndChild(slow);
+  EXPECT_TRUE(plat::ChildEnded(slow));
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
 TEST_F(Process, RunAndWaitGivesTheExitCode) {
   EXPECT_EQ(plat::RunAndWait(kRecorder, {"setwell", "--exit=7", "--no-stdin"}), 7);
   Record record = ReadRecord(world_.driveC());

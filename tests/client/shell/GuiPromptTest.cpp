@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -41,6 +42,14 @@ TEST_F(GuiPromptTest, AWorkerWaitsForTheAnswerOnTheInterfaceThread) {
   EXPECT_FALSE(answerer.seen()[1].owned);
 }
 
+TEST_F(GuiPromptTest, TextThatLooksLikeMarkupIsShownAsWritten) {
+  // A log message or a file name may hold anything, tags included.
+  prompt.ShowMessage("Backed up Z:\\home\\ann\\<b>notes</b>.txt", "Log message", Icon::None,
+                     Owner::None);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].format, Qt::PlainText);
+}
+
 TEST_F(GuiPromptTest, BoxesOfAWindowAreOwnedByItUntilItGoes) {
   auto* window = new QWidget;
   window->show();
@@ -76,6 +85,26 @@ TEST_F(GuiPromptTest, ABoxWithoutCaptionShowsTheApplicationTitle) {
   prompt.ShowMessage("Error", "", Icon::None, Owner::None);
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].title, "arkvale");
+}
+
+}  // namespace
+}  // namespace arkvale
+
+namespace arkvale {
+namespace {
+
+TEST(GuiPromptDefaultTest, EnterAnswersNoWhereNoIsTheDefault) {
+  test::GuiApplication();
+  CGuiPrompt prompt;
+  QTimer enter;
+  QObject::connect(&enter, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+  });
+  enter.start(20);
+  EXPECT_TRUE(prompt.AskYesNo("Sure?", "Arkvale", Icon::Warning, Owner::None));
+  EXPECT_FALSE(prompt.AskYesNoDefaultNo("Sure?", "Arkvale", Icon::Warning, Owner::None));
 }
 
 }  // namespace

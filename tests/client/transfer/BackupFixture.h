@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "client/document/ArkvaleDoc.h"
 #include "client/session/Session.h"
 #include "client/settings/EventLog.h"
-#include "client/document/ArkvaleDoc.h"
 #include "client/transfer/BackupProgress.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"

@@ -1,0 +1,109 @@
+#pragma once
+// What the Restore and Delete dialogs share: the list of stored files with its ticks, sorting,
+// Search, Check all / Uncheck all, the start and stop buttons, and the close guard while a run
+// is under way. Modeless; the dialog deletes itself when it closes.
+#include <QDialog>
+#include <QThread>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "client/transfer/IndexListModel.h"
+#include "client/transfer/ServerIndex.h"
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace arkvale {
+
+class CArkvaleDoc;
+class CSession;
+
+class CIndexDlg : public QDialog, public IndexSink {
+  Q_OBJECT
+ public:
+  ~CIndexDlg() override;
+
+  CIndexListModel& model() { return model_; }
+  // The ticked rows, top to bottom as shown: what a run takes when it starts.
+  std::vector<IndexEntry> TickedEntries() const { return model_.TickedEntries(); }
+
+  // Starts the retrieval of the listing on a worker thread; the dialog stays hidden until the
+  // listing has come.
+  void StartRetrieval(std::shared_ptr<RetrievalCounters> counters);
+  // While true the dialog is not brought forward: it would show before its rows.
+  bool Retrieving() const { return retrieving_; }
+  // Waits for a worker that has nothing left to do but end (it asks the user nothing more).
+  void JoinWorker();
+
+  void OnSearch();
+  void OnCheckAll();
+  void OnUncheckAll();
+  void OnStop();
+  // Close window (and Esc): refused with a box while the dialog's run is under way.
+  void OnCloseWindow();
+
+  // IndexSink, called from worker threads too.
+  void SetRows(std::vector<IndexEntry> rows) override;
+  void SetSearchText(const std::string& text) override;
+  void ShowDialog() override;
+
+ protected:
+  struct Controls {
+    QTableView* list;
+    QLineEdit* searchText;
+    QPushButton* search;
+    QPushButton* start;
+    QPushButton* stop;
+    QPushButton* checkAll;
+    QPushButton* uncheckAll;
+    QPushButton* close;
+    QPushButton* ok;
+  };
+
+  CIndexDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent);
+  // Called by the derived dialog once its layout is set up.
+  void Wire(const Controls& controls);
+
+  virtual std::atomic<bool>& RunFlag() const = 0;
+  virtual const char* StopFile() const = 0;
+  virtual const char* StillRunningText() const = 0;
+  virtual void OnStart() = 0;
+  // Whether the start button may follow the tick count.
+  virtual bool StartAvailable() const { return true; }
+
+  // Runs f on the user-interface thread, now or as soon as it gets there; dropped with the
+  // dialog if it is gone by then.
+  template <typename F>
+  void OnInterfaceThread(F f);
+
+  CArkvaleDoc& doc_;
+  CSession& session_;
+  Controls controls_{};
+  std::thread worker_;
+
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+  // Enter never ends the dialog.
+  void accept() override {}
+
+ private:
+  void OnListClicked(const QModelIndex& index);
+  void Recount();
+  void ShowStillRunning();
+
+  CIndexListModel model_;
+  std::atomic<bool> retrieving_{false};
+};
+
+template <typename F>
+void CIndexDlg::OnInterfaceThread(F f) {
+  if (QThread::currentThread() == thread()) {
+    f();
+  } else {
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+  }
+}
+
+}  // namespace arkvale

@@ -1,0 +1,171 @@
+// The restore dialogue against a server that answers exactly as scripted.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/Paths.h"
+#include "tests/client/transfer/RestoreFixture.h"
+#include "tests/support/ScriptedServer.h"
+
+namespace arkvale::test {
+namespace {
+
+class RestoreRunScriptedTest : public RestoreFixture {
+ protected:
+  // content as the server stores it: compressed, then encrypted under the user's key.
+  std::string StoredForm(const std::string& content) {
+    const std::string plain = world.root() + "/stored";
+    TempWorld::WriteHostFile(plain, content);
+    const std::string command = "gzip -9 -f '" + plain + "' && ccrypt -e -f -K '" +
+                                std::string(kKey) + "' '" + plain + ".gz'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return TempWorld::ReadHostFile(plain + ".gz.cpt");
+  }
+
+  // Hangs up as the client and waits for the script to take in the run's last words.
+  void HangUp(ScriptedServer& server) {
+    plat::SocketClose(session->sessionSocket);
+    session->sessionSocket = -1;
+    ASSERT_TRUE(server.WaitFinished());
+    ExpectScriptFollowed(server);
+  }
+};
+
+TEST_F(RestoreRunScriptedTest, RunsThatCannotBeginEndWithoutAFileExchange) {
+  ScriptedServer server;
+  server.Expect("RESTORE").Close();
+  Serve(server);
+
+  // Nothing ticked: nothing sent, nothing shown.
+  WriteFile(kRestoreStopFile, "");
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, {}), 1);
+  EXPECT_FALSE(restoreInProgress);
+  EXPECT_FALSE(plat::FileExists(kRestoreStopFile));
+
+  // The lock is taken.
+  WriteFile("C:\\my_lock_file", "");
+  restoreInProgress = true;
+  const std::vector<IndexEntry> rows = {{"C:\\a", 1, 0}, {"C:\\b", 2, 0}, {"C:\\c", 3, 0}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
+  EXPECT_FALSE(restoreInProgress);
+  plat::RemoveFile("C:\\my_lock_file");
+
+  // The server has no answer to "RESTORE".
+  restoreInProgress = true;
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
+  HangUp(server);
+  EXPECT_EQ(server.received(), "RESTORE");
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "Failed to get lock during restore request");
+  EXPECT_EQ(boxes[0].icon, Icon::Warning);
+  EXPECT_EQ(boxes[1].text, "Cannot proceed with the restore, check the connection");
+  EXPECT_EQ(boxes[1].icon, Icon::Error);
+  EXPECT_EQ(LogMessages(),
+            (std::vector<std::string>{"Failed to get lock during restore request",
+                                      "Could not proceed with the restore, check the connection"}));
+  EXPECT_FALSE(restoreDialog.stopDisabled);
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, UnreachableDriveIsSkippedAndEmptyDataIsNotRestored) {
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("2")
+      .Send("OK")
+      .Expect("c:\\missing\\x.txt")
+      .Send("120")
+      .Expect("DO_NOT_SEND_FILE")
+      .Expect("C:\\zero.txt")
+      .Send("0")
+      .Expect("SEND_FILE")
+      .Expect("OK");
+  Serve(server);
+  WriteFile("C:\\zero.txt", "mine");
+  prompt.QueueAnswer(true);
+  prompt.QueueAnswer(false);
+
+  const std::vector<IndexEntry> rows = {{"c:\\missing\\x.txt", 120, 0}, {"C:\\zero.txt", 9, 0}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
+  HangUp(server);
+  EXPECT_EQ(prompt.texts(),
+            (std::vector<std::string>{"Error changing to drive during restore operation",
+                                      "C:\\zero.txt\nFile exists!\n Do you want to overwrite it?",
+                                      kSlowDecryption,
+                                      "Files not restored because of an error: 1\nPlease check "
+                                      "the log file",
+                                      "Restore operation completed"}));
+  EXPECT_EQ(Read("C:\\zero.txt"), "mine");
+  EXPECT_FALSE(plat::FileExists("C:\\missing"));
+  EXPECT_EQ(restoreDialog.maxTransmission, 0);
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, BytesBeyondTheAnnouncedSizeAreLeftForTheNextExchange) {
+  const std::string first = "the restored text\n" + std::string(3000, 'r');
+  const std::string second = "second";
+  const std::string stored = StoredForm(first);
+  const std::string storedSecond = StoredForm(second);
+  // The second size comes early, right behind the first file's data.
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("2")
+      .Send("OK")
+      .Expect("C:\\new\\dir\\file.txt")
+      .Send(std::to_string(stored.size()))
+      .Expect("SEND_FILE")
+      .Send(stored + std::to_string(storedSecond.size()))
+      .Expect("OK")
+      .Expect("C:\\second.txt")
+      .Expect("SEND_FILE")
+      .Send(storedSecond)
+      .Expect("OK");
+  Serve(server);
+  const std::string before = plat::GetCurrentDirectory();
+
+  const std::vector<IndexEntry> rows = {
+      {"C:\\new\\dir\\file.txt", static_cast<int32_t>(first.size()), 1234567890},
+      {"C:\\second.txt", 6, 1234567890}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
+  HangUp(server);
+  EXPECT_EQ(Read("C:\\new\\dir\\file.txt"), first);
+  EXPECT_EQ(Read("C:\\second.txt"), second);
+  EXPECT_EQ(plat::StatFile("C:\\new\\dir\\file.txt")->modificationTime, 1234567890);
+  EXPECT_EQ(plat::GetCurrentDirectory(), before);
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{"Restore operation completed"});
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, ConnectionDroppedInTheMiddleOfAFileEndsTheRunInOrder) {
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("2")
+      .Send("OK")
+      .Expect("C:\\docs\\a.txt")
+      .Send("5000")
+      .Expect("SEND_FILE")
+      .Send(std::string(1500, 'd'))
+      .Close();
+  Serve(server);
+  WriteFile("C:\\docs\\a.txt", "mine");
+
+  const std::vector<IndexEntry> rows = {{"C:\\docs\\a.txt", 4000, 0}, {"C:\\docs\\b.txt", 1, 0}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
+  HangUp(server);
+  EXPECT_EQ(Read("C:\\docs\\a.txt"), "mine");
+  EXPECT_FALSE(plat::FileExists("C:\\docs\\b.txt"));
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "Lost connection to server during restore");
+  EXPECT_EQ(boxes[1].icon, Icon::Error);
+  EXPECT_EQ(LogMessages(), std::vector<std::string>{"Lost connection to server during restore"});
+  EXPECT_TRUE(restoreDialog.stopDisabled);
+  EXPECT_EQ(restoreDialog.transmission, 0);
+  ExpectRunOver();
+}
+
+}  // namespace
+}  // namespace arkvale::test
