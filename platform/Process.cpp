@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -255,6 +256,14 @@ bool ChildEnded(int pid) {
     // ECHILD: reaped before, so long gone.
     if (got > 0 || errno != EINTR) return true;
   }
+}
+
+int WaitChildFor(int pid, int timeoutMs) {
+  int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0) return -1;
+  int result = WaitChildEnd(fd, timeoutMs);
+  ::close(fd);
+  return result;
 }
 
 void EndChild(int pid) {

@@ -24,6 +24,9 @@ void CloseChildEnd(int endFd);
 int SpawnWatched(const std::string& windowsExe, const std::vector<std::string>& words);
 // Whether a child of SpawnWatched has ended; once true it is reaped.
 bool ChildEnded(int pid);
+// Waits at most timeoutMs for a child of SpawnWatched to end, without reaping it: 1 when it has
+// ended, 0 when it still runs, -1 when it cannot be watched (the caller sleeps instead).
+int WaitChildFor(int pid, int timeoutMs);
 // Ends a child of SpawnWatched (SIGTERM) and reaps it.
 void EndChild(int pid);
 

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <optional>
-#include <thread>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/session/ChildTools.h"
@@ -77,8 +75,6 @@ class Notches {
  private:
   int step_ = 0;
 };
-
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs)); }
 
 class CRestoreRun {
  public:
@@ -256,7 +252,7 @@ class CRestoreRun {
       // Its output counts only once it has ended: then the file is whole.
       const bool ended = decryptor.Ended();
       if (ended && plat::FileExists(kRestoreTempFile)) break;
-      Pause();
+      decryptor.WaitStep(kChildPollMs);
       progress_.SetDecrypting(notches.Next());
       if (++polls % kPollsPerQuestion != 0) continue;
       if (!prompt_.AskYesNo(kSlowDecryption, kCaption, Icon::Question, Owner::None)) {
@@ -293,7 +289,7 @@ class CRestoreRun {
     }
     Notches notches;
     while (!decompressor.Ended()) {
-      Pause();
+      decompressor.WaitStep(kChildPollMs);
       progress_.SetUncompressing(notches.Next());
     }
     progress_.SetUncompressing(0);

@@ -1,5 +1,8 @@
 #include "client/transfer/WatchedChild.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/Process.h"
 
 namespace arkvale {
@@ -16,6 +19,11 @@ bool CWatchedChild::Ended() {
   if (!plat::ChildEnded(pid_)) return false;
   pid_ = -1;
   return true;
+}
+
+void CWatchedChild::WaitStep(int ms) {
+  if (pid_ != -1 && plat::WaitChildFor(pid_, ms) >= 0) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void CWatchedChild::Stop() {

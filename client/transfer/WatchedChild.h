@@ -21,6 +21,9 @@ class CWatchedChild {
              const std::vector<std::string>& words);
   // True once the child has ended, and for a child that never started.
   bool Ended();
+  // Sleeps ms, cut short the moment a running child ends (so its output is taken at once); a
+  // whole step when it has ended already or never started.
+  void WaitStep(int ms);
   // Ends the child if it is still running.
   void Stop();
 
