@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/WindowsNames.h"
+
 namespace arkvale {
 namespace {
 
@@ -59,7 +61,9 @@ bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Ico
   // A box of a worker thread has no owner; one of a window whose owner has gone shows alone.
   QWidget* parent = owner == Owner::None ? nullptr : OwnerWindow(owner);
   const std::string title = caption.empty() ? kApplicationTitle : caption;
-  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
+  // Paths in a box name files as the host does ("10:30", not the private-use form they travel in).
+  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title),
+                  QString::fromStdString(plat::HostNameOf(text)),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("messageBox"));
   if (parent == nullptr) {
