@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/WindowsNames.h"
+
 namespace arkvale {
 namespace {
 
@@ -43,8 +45,11 @@ QVariant CLogListModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const LogRow& row = rows_[static_cast<std::size_t>(index.row())];
-  const std::string& text = column == 0 ? row.time : column == 1 ? row.level : row.message;
-  return QString::fromStdString(text);
+  if (column == 2) {
+    // The log keeps paths as they travel; the reader sees the host's characters in them.
+    return QString::fromStdString(plat::HostNameOf(row.message));
+  }
+  return QString::fromStdString(column == 0 ? row.time : row.level);
 }
 
 QVariant CLogListModel::headerData(int section, Qt::Orientation orientation, int role) const {
