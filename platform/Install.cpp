@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "platform/Drives.h"
@@ -101,6 +102,37 @@ bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& ins
       installed.push_back(windowsName);
     } else {
       AddError(error, "cannot copy " + built + " to " + windowsName + ": " + std::strerror(errno));
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+std::string InstalledProgramDirectory() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "";
+  const std::filesystem::path dir = self.parent_path();
+  if (!std::filesystem::exists(dir.parent_path() / "share/applications/arkvale.desktop", ec)) {
+    return "";
+  }
+  return dir.string();
+}
+
+bool LinkInstalledPrograms(const std::string& programDir, std::vector<std::string>& installed,
+                           std::string& error) {
+  error.clear();
+  std::optional<std::string> installDir = MakeInstallDirectory(error);
+  if (!installDir) return false;
+  bool ok = LinkTools(*installDir, installed, error);
+  for (const char* program : {"arkvale", "setwell"}) {
+    const std::string target = host::Join(programDir, program);
+    if (!IsExecutableFile(target)) continue;  // the wizard is optional
+    const std::string windowsName = std::string(kInstallDirectory) + "\\" + program + ".exe";
+    if (host::ReplaceSymlink(target, host::Join(*installDir, std::string(program) + ".exe"))) {
+      installed.push_back(windowsName);
+    } else {
+      AddError(error, "cannot link " + windowsName + ": " + std::strerror(errno));
       ok = false;
     }
   }

@@ -19,6 +19,17 @@ bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& ins
 // built programs); same result and error as above.
 bool InstallTools(std::vector<std::string>& installed, std::string& error);
 
+// The directory of the running program when it was installed as a desktop program (the
+// prefix above it holds the program's desktop entry); "" for a program run from a build tree.
+std::string InstalledProgramDirectory();
+
+// The first start of an installed program: the drive table and the installation directory with
+// gzip.exe and ccrypt.exe (links to the host's tools) and arkvale.exe and setwell.exe (links to
+// the installed programs in programDir, which a package upgrade replaces in place). Same result
+// and error as InstallPrograms.
+bool LinkInstalledPrograms(const std::string& programDir, std::vector<std::string>& installed,
+                           std::string& error);
+
 // First executable of that name on $PATH (host path), or "" when there is none.
 std::string FindOnPath(const std::string& program);
 

@@ -7,6 +7,10 @@
 
 namespace plat {
 
+// The main program's lock: "CInstanceChecker_MMF_" followed by its application title. The wizard
+// asks about it too, so the name lives here rather than with the main program's shell.
+inline constexpr const char* kArkvaleInstanceName = "CInstanceChecker_MMF_arkvale";
+
 class InstanceLock {
  public:
   enum class Result { Acquired, HeldElsewhere, Unavailable };
@@ -25,6 +29,10 @@ class InstanceLock {
  private:
   int fd_ = -1;
 };
+
+// True when some holder has the lock of that name now. Asks without taking it for good: the lock
+// is tried shared and let go at once.
+bool InstanceRunning(const std::string& name);
 
 // Host path of the local socket of that name: beside the lock, or in $XDG_RUNTIME_DIR when that
 // path would be too long for a socket.

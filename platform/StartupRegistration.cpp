@@ -22,12 +22,13 @@ std::string AutostartDirectory() {
 }
 
 // Exec of a desktop entry: the path quoted, with the characters that quoting reserves escaped.
+// The entry's string escapes are undone before the quoting, so each backslash is written twice.
 std::string QuotedExec(const std::string& hostPath) {
   std::string quoted = "\"";
   for (char c : hostPath) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += "\\\\";
     if (c == '%') quoted += '%';
-    quoted += c;
+    quoted += c == '\\' ? "\\\\" : std::string(1, c);
   }
   return quoted + "\"";
 }

@@ -12,6 +12,7 @@
 #include "ui_StartupPage.h"
 #include "ui_SummaryPage.h"
 #include "ui_UserPage.h"
+#include "widgets/ByteLengthValidator.h"
 #include "wizard/resources/WizardIds.h"
 
 namespace arkvale {
@@ -32,8 +33,11 @@ void Name(QCheckBox* box, int id) {
 }
 
 // Longer values would not survive the configuration file's line buffers, or the main program's
-// 100-byte fields.
-void Limit(QLineEdit* edit, std::size_t length) { edit->setMaxLength(static_cast<int>(length)); }
+// 100-byte fields. Both count bytes, which non-ASCII text has more of than characters.
+void Limit(QLineEdit* edit, std::size_t length) {
+  edit->setMaxLength(static_cast<int>(length));
+  edit->setValidator(new CByteLengthValidator(static_cast<int>(length), edit));
+}
 
 QString Text(const std::string& value) { return QString::fromStdString(value); }
 std::string Value(const QLineEdit* edit) { return edit->text().toStdString(); }

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include "platform/SingleInstance.h"
 #include "ui_WizardDlg.h"
 #include "wizard/AboutDlg.h"
 #include "wizard/Pages.h"
@@ -109,7 +110,12 @@ int CWizardDlg::RunPages() {
           // start without the settings just typed.
           const bool written =
               FinishWizard(installDirectory_, settings_, runOnStartupBefore, prompt_);
-          if (written && page.runArkvaleNow() && startArkvale_) startArkvale_();
+          // A running arkvale (the one that started the wizard and waits for it, for one) takes
+          // over what was written; a second start would only meet it and end.
+          if (written && page.runArkvaleNow() && startArkvale_ &&
+              !plat::InstanceRunning(plat::kArkvaleInstanceName)) {
+            startArkvale_();
+          }
           return kFinished;
         }
         break;

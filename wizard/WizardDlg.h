@@ -24,7 +24,8 @@ class CWizardDlg : public QDialog {
   static constexpr int kFinished = 0;
   static constexpr int kQuit = 1;
 
-  // startArkvale replaces the wizard with the main program; it returns only when that failed.
+  // startArkvale replaces the wizard with the main program; it returns only when that failed. It is
+  // not called while the main program runs already: that one takes over what was written.
   CWizardDlg(const std::string& installDirectory, Prompt& prompt,
              std::function<void()> startArkvale, QWidget* parent = nullptr);
   ~CWizardDlg() override;

@@ -183,35 +183,6 @@ void DrawPicture(QPainter& p, int id) {
   }
 }
 
-QString Caption(int id) {
-  switch (id) {
-    case ids::kBitmapConnect:
-      return QStringLiteral("Connect");
-    case ids::kBitmapConnecting:
-      return QStringLiteral("Connecting");
-    case ids::kBitmapDisconnect:
-      return QStringLiteral("Disconnect");
-    case ids::kBitmapBackup:
-      return QStringLiteral("Backup");
-    case ids::kBitmapRestore:
-      return QStringLiteral("Restore");
-    case ids::kBitmapDelete:
-      return QStringLiteral("Delete");
-    case ids::kBitmapSaveSet:
-      return QStringLiteral("Save Set");
-    case ids::kBitmapLoadSet:
-      return QStringLiteral("Load Set");
-    case ids::kBitmapLogViewer:
-      return QStringLiteral("Logs");
-    case ids::kBitmapSchedule:
-      return QStringLiteral("Schedule");
-    case ids::kBitmapConfigure:
-      return QStringLiteral("Configure");
-    default:
-      return {};
-  }
-}
-
 // Antialiased drawing is flattened onto the face colour; what stays mostly transparent becomes
 // the mask colour, so the button sees a clean two-level mask.
 QImage Flatten(const QImage& drawing, QColor maskColour) {
@@ -241,8 +212,37 @@ QImage Flatten(const QImage& drawing, QColor maskColour) {
 
 }  // namespace
 
+QString ButtonCaption(int id) {
+  switch (id) {
+    case ids::kBitmapConnect:
+      return QStringLiteral("Connect");
+    case ids::kBitmapConnecting:
+      return QStringLiteral("Connecting");
+    case ids::kBitmapDisconnect:
+      return QStringLiteral("Disconnect");
+    case ids::kBitmapBackup:
+      return QStringLiteral("Backup");
+    case ids::kBitmapRestore:
+      return QStringLiteral("Restore");
+    case ids::kBitmapDelete:
+      return QStringLiteral("Delete");
+    case ids::kBitmapSaveSet:
+      return QStringLiteral("Save Set");
+    case ids::kBitmapLoadSet:
+      return QStringLiteral("Load Set");
+    case ids::kBitmapLogViewer:
+      return QStringLiteral("Logs");
+    case ids::kBitmapSchedule:
+      return QStringLiteral("Schedule");
+    case ids::kBitmapConfigure:
+      return QStringLiteral("Configure");
+    default:
+      return {};
+  }
+}
+
 QImage ButtonBitmap(int bitmapId, QColor maskColour) {
-  const QString caption = Caption(bitmapId);
+  const QString caption = ButtonCaption(bitmapId);
   if (caption.isEmpty()) return {};
   QImage drawing(kBitmapWidth, kBitmapHeight, QImage::Format_ARGB32_Premultiplied);
   drawing.fill(Qt::transparent);
@@ -259,7 +259,7 @@ QImage ButtonBitmap(int bitmapId, QColor maskColour) {
 }
 
 QPixmap MenuImage(int bitmapId) {
-  if (Caption(bitmapId).isEmpty()) return {};
+  if (ButtonCaption(bitmapId).isEmpty()) return {};
   QImage drawing(kBitmapWidth, kBitmapHeight, QImage::Format_ARGB32_Premultiplied);
   drawing.fill(Qt::transparent);
   QPainter p(&drawing);
@@ -271,20 +271,47 @@ QPixmap MenuImage(int bitmapId) {
   return QPixmap::fromImage(picture.scaled(21, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
+QImage ApplicationIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
+  DrawDrum(p, QRectF(6, 6, 20, 24));
+  DrawArrow(p, QPointF(16, 31), QPointF(16, 1), kGo);
+  p.end();
+  return image;
+}
+
 QIcon ApplicationIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48}) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    DrawDrum(p, QRectF(6, 6, 20, 24));
-    DrawArrow(p, QPointF(16, 31), QPointF(16, 1), kGo);
-    p.end();
-    icon.addPixmap(QPixmap::fromImage(image));
-  }
+  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
   return icon;
+}
+
+QByteArray ApplicationIconSvg() {
+  // The shapes of ApplicationIconImage on its 32-unit grid: the drum with its lid, the arrow up.
+  auto name = [](const QColor& c) { return c.name().toLatin1(); };
+  QByteArray svg =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+      "viewBox=\"0 0 32 32\">\n"
+      " <defs><linearGradient id=\"shade\" x1=\"6\" y1=\"0\" x2=\"26\" y2=\"0\" "
+      "gradientUnits=\"userSpaceOnUse\"><stop offset=\"0\" stop-color=\"%LIGHT%\"/>"
+      "<stop offset=\"1\" stop-color=\"%DARK%\"/></linearGradient></defs>\n"
+      " <path d=\"M6 9 L6 27 A10 3 0 0 0 26 27 L26 9 Z\" fill=\"url(#shade)\" "
+      "stroke=\"%EDGE%\"/>\n"
+      " <ellipse cx=\"16\" cy=\"9\" rx=\"10\" ry=\"3\" fill=\"%LID%\" stroke=\"%EDGE%\"/>\n"
+      " <line x1=\"16\" y1=\"31\" x2=\"16\" y2=\"8\" stroke=\"%GO%\" stroke-width=\"3\"/>\n"
+      " <polygon points=\"16,1 21,8 11,8\" fill=\"%GO%\" stroke=\"%GOEDGE%\"/>\n"
+      "</svg>\n";
+  svg.replace("%LIGHT%", name(kDrum.lighter(140)));
+  svg.replace("%DARK%", name(kDrum.darker(130)));
+  svg.replace("%EDGE%", name(kDrum.darker(180)));
+  svg.replace("%LID%", name(kDrum.lighter(170)));
+  svg.replace("%GOEDGE%", name(kGo.darker(140)));
+  svg.replace("%GO%", name(kGo));
+  return svg;
 }
 
 }  // namespace arkvale

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "client/selection/MarkAccessible.h"
 #include "client/selection/Selection.h"
 #include "client/selection/SelectionPaths.h"
 #include "client/selection/TreeImages.h"
@@ -46,6 +47,7 @@ ItemImages DriveImages(ItemKind kind) {
 CDriveView::CDriveView(CSelection& selection, Prompt& prompt, QWidget* parent)
     : QTreeWidget(parent), selection(selection), prompt(prompt), imageList(DrawTreeImages()) {
   setObjectName("driveView");
+  setAccessibleName("Drives and directories");
   setColumnCount(1);
   setHeaderHidden(true);
   setRootIsDecorated(true);
@@ -60,6 +62,7 @@ CDriveView::CDriveView(CSelection& selection, Prompt& prompt, QWidget* parent)
   connect(this, &QTreeWidget::currentItemChanged, this, &CDriveView::OnCurrentItemChanged);
   connect(this, &QTreeWidget::itemChanged, this, &CDriveView::OnItemChanged);
   selection.AddObserver(this);
+  InstallMarkAccessibility();
   FillDrives();
 }
 

@@ -2,10 +2,12 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <algorithm>
 
+#include "client/selection/MarkAccessible.h"
 #include "client/selection/Selection.h"
 #include "client/selection/TreeMarks.h"
 
@@ -20,6 +22,7 @@ constexpr int kColumnWidths[FileListModel::kColumnCount] = {192, 96, 128};
 CFileView::CFileView(CSelection& selection, QWidget* parent)
     : QTableView(parent), selection(selection), fileRows(this) {
   setObjectName("fileView");
+  setAccessibleName("Files");
   setModel(&fileRows);
   setShowGrid(true);
   setSelectionMode(QAbstractItemView::NoSelection);
@@ -35,6 +38,7 @@ CFileView::CFileView(CSelection& selection, QWidget* parent)
   }
   connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CFileView::SortByColumn);
   selection.AddObserver(this);
+  InstallMarkAccessibility();
 }
 
 CFileView::~CFileView() { selection.RemoveObserver(this); }
@@ -90,6 +94,23 @@ void CFileView::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   }
   QTableView::mouseDoubleClickEvent(event);
+}
+
+void CFileView::keyPressEvent(QKeyEvent* event) {
+  const int row = currentIndex().row();
+  if (event->key() != Qt::Key_Space || row < 0) {
+    QTableView::keyPressEvent(event);
+    return;
+  }
+  // Space is the keyboard's click on the row. The list is filled and sorted afresh, so the
+  // keyboard's place is put back on the same file.
+  const int column = currentIndex().column();
+  const std::string name = fileRows.Row(row).name;
+  ClickRow(row);
+  for (int i = 0; i < fileRows.RowCount(); ++i) {
+    if (fileRows.Row(i).name == name) setCurrentIndex(fileRows.index(i, column));
+  }
+  event->accept();
 }
 
 void CFileView::ClickRow(int row) {

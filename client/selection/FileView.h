@@ -32,6 +32,7 @@ class CFileView : public QTableView, public SelectionObserver {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   CSelection& selection;

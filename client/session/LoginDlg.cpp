@@ -18,8 +18,13 @@ CLoginDlg::CLoginDlg(const std::string& user, const std::string& password, QWidg
   passwordEdit_->setEchoMode(QLineEdit::Password);
 
   auto* fields = new QFormLayout;
-  fields->addRow(new QLabel("user", this), userEdit_);
-  fields->addRow(new QLabel("password", this), passwordEdit_);
+  auto* userLabel = new QLabel("user", this);
+  auto* passwordLabel = new QLabel("password", this);
+  // Buddies give the edits their names on the accessibility bus.
+  userLabel->setBuddy(userEdit_);
+  passwordLabel->setBuddy(passwordEdit_);
+  fields->addRow(userLabel, userEdit_);
+  fields->addRow(passwordLabel, passwordEdit_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,9 +1,10 @@
 #include "client/shell/ArkvaleApp.h"
 
-#include "client/settings/ConfigFile.h"
 #include "client/document/ArkvaleDoc.h"
+#include "client/settings/ConfigFile.h"
 #include "client/shell/MainFrame.h"
 #include "platform/Drives.h"
+#include "platform/Install.h"
 #include "platform/Sockets.h"
 
 namespace arkvale {
@@ -27,6 +28,14 @@ bool CArkvaleApp::InitInstance() {
     return false;
   }
   plat::EnsureDriveTable();
+  // Installed from a package: the user's installation directory comes from the installed
+  // programs on the first start, and follows them when they move. A tool that cannot be linked
+  // is reported by the run that needs it.
+  if (const std::string programDir = plat::InstalledProgramDirectory(); !programDir.empty()) {
+    std::vector<std::string> installed;
+    std::string error;
+    plat::LinkInstalledPrograms(programDir, installed, error);
+  }
   doc_ = std::make_unique<CArkvaleDoc>(prompt_);
   frame_ = std::make_unique<CMainFrame>(*doc_);
   frame_->show();

@@ -1,5 +1,8 @@
 #include "client/shell/ButtonBar.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
 
@@ -59,12 +62,24 @@ CButtonBar::CButtonBar(QWidget* parent) : QWidget(parent) {
     button->SetBitmap(ButtonBitmap(info.bitmap, mask), mask);
     button->SetHoverColour(kHoverColour);
     button->setToolTip(QString::fromLatin1(info.tooltip));
+    // The caption is painted into the bitmap; a screen reader needs it as text. The tooltip
+    // becomes the description by itself.
+    button->setAccessibleName(ButtonCaption(info.bitmap));
     button->setGeometry(DialogUnitsX(kFirstX + info.column * kColumnStep), 0,
                         DialogUnitsX(kButtonWidth), DialogUnitsY(kButtonHeight));
     connect(button, &CImageButton::Command, this, [this](int command) {
       if (command != 0) emit Command(command);
     });
     buttons_.push_back(button);
+  }
+  // Tab follows the buttons as they sit, left to right, not the order of the table above.
+  std::vector<std::size_t> byColumn(buttons_.size());
+  std::iota(byColumn.begin(), byColumn.end(), std::size_t{0});
+  std::stable_sort(byColumn.begin(), byColumn.end(), [](std::size_t a, std::size_t b) {
+    return Buttons()[a].column < Buttons()[b].column;
+  });
+  for (std::size_t i = 1; i < byColumn.size(); ++i) {
+    QWidget::setTabOrder(buttons_[byColumn[i - 1]], buttons_[byColumn[i]]);
   }
   setFixedHeight(sizeHint().height());
   // A narrow window cuts the bar's empty right end off, never a button.

@@ -3,6 +3,7 @@
 #include "client/resources/ResourceIds.h"
 #include "client/settings/Prompt.h"
 #include "ui_ConfigDlg.h"
+#include "widgets/ByteLengthValidator.h"
 
 namespace arkvale {
 
@@ -26,10 +27,14 @@ CConfigDlg::CConfigDlg(const ClassicConfig& values, Prompt& prompt, Save save, Q
   ui_->cancelButton->setObjectName(ids::IdName(ids::kIdCancel));
   // A longer value would not read back whole: it fills the reader's line buffer, and what is left
   // of its line is read as the next setting. The document holds these three in 100-byte fields.
+  // The buffers count bytes, so the limit is in bytes as well as in characters.
   for (QLineEdit* edit : {ui_->userEdit, ui_->passwordEdit, ui_->serverEdit}) {
     edit->setMaxLength(static_cast<int>(kShortValueRoundTrip));
+    edit->setValidator(new CByteLengthValidator(static_cast<int>(kShortValueRoundTrip), edit));
   }
   ui_->keyEdit->setMaxLength(static_cast<int>(kLongValueRoundTrip));
+  ui_->keyEdit->setValidator(
+      new CByteLengthValidator(static_cast<int>(kLongValueRoundTrip), ui_->keyEdit));
   connect(ui_->okButton, &QPushButton::clicked, this, &CConfigDlg::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &CConfigDlg::reject);
   Show(values);

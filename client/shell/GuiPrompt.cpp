@@ -66,6 +66,8 @@ bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Ico
                   QString::fromStdString(plat::HostNameOf(text)),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("messageBox"));
+  // Messages carry file names, server replies and log lines: never read them as markup.
+  box.setTextFormat(Qt::PlainText);
   if (parent == nullptr) {
     box.setWindowModality(Qt::ApplicationModal);
     // With the main window hidden behind its notification icon this box is the last window on

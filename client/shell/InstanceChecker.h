@@ -12,8 +12,7 @@ class QLocalServer;
 
 namespace arkvale {
 
-// "CInstanceChecker_MMF_" followed by the application title.
-inline constexpr const char* kInstanceName = "CInstanceChecker_MMF_arkvale";
+inline constexpr const char* kInstanceName = plat::kArkvaleInstanceName;
 
 class CInstanceChecker : public QObject {
   Q_OBJECT

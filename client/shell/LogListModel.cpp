@@ -1,5 +1,6 @@
 #include "client/shell/LogListModel.h"
 
+#include <QTextDocument>
 #include <array>
 
 #include "platform/WindowsNames.h"
@@ -45,11 +46,15 @@ QVariant CLogListModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const LogRow& row = rows_[static_cast<std::size_t>(index.row())];
-  if (column == 2) {
-    // The log keeps paths as they travel; the reader sees the host's characters in them.
-    return QString::fromStdString(plat::HostNameOf(row.message));
+  // The log keeps paths as they travel; the reader sees the host's characters in them.
+  const std::string text = column == 0   ? row.time
+                           : column == 1 ? row.level
+                                         : plat::HostNameOf(row.message);
+  // A tool tip that looks like markup is read as markup; a log line may hold anything.
+  if (role == Qt::ToolTipRole) {
+    return Qt::convertFromPlainText(QString::fromStdString(text), Qt::WhiteSpaceNormal);
   }
-  return QString::fromStdString(column == 0 ? row.time : row.level);
+  return QString::fromStdString(text);
 }
 
 QVariant CLogListModel::headerData(int section, Qt::Orientation orientation, int role) const {

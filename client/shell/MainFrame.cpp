@@ -73,7 +73,7 @@ const std::vector<MenuInfo>& Menus() {
         {kCommandRestore, "Restore ...", "Restore previosly backed up files", false},
         {kCommandDelete, "Delete ...", "Delete backed up files from backup server", false}}},
       {"&Help",
-       {{kCommandHelpTopics, "&Help Topics", "List the help topics", false},
+       {{kCommandHelpTopics, "&Help Topics", "List the help topics", true},
         {0, nullptr, nullptr, true},
         {kCommandAbout, "&About arkvale...", "Display program information and version", true}}},
   };
@@ -281,6 +281,9 @@ void CMainFrame::OnCommand(int commandId) {
       break;
     case kCommandAbout:
       OnAbout();
+      break;
+    case kCommandHelpTopics:
+      OnHelpTopics();
       break;
     case kCommandBackup:
       OnBackup();

@@ -100,6 +100,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // In MainFrameSchedule.cpp.
   void OnSchedule();
   void ScheduleCheck();
+  // Opens the user guide installed beside the program in the desktop's browser.
+  void OnHelpTopics();
 
   CArkvaleDoc& doc_;
   std::unique_ptr<CSession> session_;

@@ -135,3 +135,12 @@ TEST(Install, CommandInstallsIntoTheUsersDataDirectory) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Install, AProgramInABuildTreeIsNotAnInstalledOne) {
+  // Only an installed program re-points the user's links; a test or build-tree run must not.
+  EXPECT_EQ(plat::InstalledProgramDirectory(), "");
+}
+
+}  // namespace

@@ -45,7 +45,7 @@ void BoxAnswerer::Poll() {
     if (box == nullptr || !box->isVisible() || box->property("answered").toBool()) continue;
     box->setProperty("answered", true);
     seen_.push_back({box->text().toStdString(), box->windowTitle().toStdString(), box->icon(),
-                     box->parentWidget() != nullptr});
+                     box->parentWidget() != nullptr, box->textFormat()});
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     if (!answers_.empty()) {
       answer = answers_.front();

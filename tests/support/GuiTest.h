@@ -23,6 +23,7 @@ struct SeenBox {
   std::string title;
   QMessageBox::Icon icon;
   bool owned;  // had a parent window
+  Qt::TextFormat format;
 };
 
 class BoxAnswerer : public QObject {

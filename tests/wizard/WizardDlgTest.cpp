@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "client/settings/InstallPaths.h"
+#include "platform/SingleInstance.h"
 #include "tests/support/GuiTest.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempWorld.h"
@@ -147,6 +148,26 @@ TEST_F(WizardDlgTest, APersonFillsInTheFivePagesAndStartsArkvale) {
   EXPECT_EQ(arkvaleStarts, 1);
   EXPECT_EQ(prompt.texts(),
             std::vector<std::string>{"Password entered was less than 6 characters in length"});
+}
+
+TEST_F(WizardDlgTest, RunArkvaleNowLeavesItToTheArkvaleAlreadyRunning) {
+  // The arkvale that started the wizard at first start holds its instance lock while it waits.
+  plat::InstanceLock arkvale;
+  ASSERT_EQ(arkvale.TryAcquire(plat::kArkvaleInstanceName), plat::InstanceLock::Result::Acquired);
+  TempWorld::WriteHostFile(configHost(), "ann\nabc123\nkey\nvault\n5\n1\n0\n0\n");
+  const int result = Run({
+      [](QDialog* welcome) { Click(welcome, ids::kNext); },
+      Next(),
+      Next(),
+      Next(),
+      Next(),
+      [](QDialog* summary) {
+        Check(summary, ids::kRunArkvaleNow)->setChecked(true);
+        Click(summary, ids::kIdOk);
+      },
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(arkvaleStarts, 0);
 }
 
 TEST_F(WizardDlgTest, QuitOnTheSummaryPageLeavesTheFileAndEndsWithOne) {

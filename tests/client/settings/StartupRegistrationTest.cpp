@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "client/settings/StartupRegistration.h"
+#include "platform/Drives.h"
 #include "platform/StartupRegistration.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempWorld.h"
@@ -40,6 +41,21 @@ TEST_F(StartupRegistrationTest, AddWritesAnEntryThatStartsTheInstalledProgram) {
   SetStartupRegistration(false, prompt_, Owner::ConfigDialog);
   EXPECT_TRUE(prompt_.texts().empty());
   EXPECT_FALSE(plat::HasStartupEntry());
+}
+
+TEST_F(StartupRegistrationTest, ExecQuotesAPathWithCharactersTheQuotingReserves) {
+  // Reserved characters inside quotes take a backslash, and every backslash is then doubled
+  // again by the entry's string escapes: a literal backslash is four, a dollar sign two and one.
+  const std::string odd = world_.root() + "/a\\b$c";
+  plat::SetDataRoot(odd);
+  plat::EnsureDriveTable();
+  SetStartupRegistration(true, prompt_, Owner::ConfigDialog);
+  plat::SetDataRoot(world_.root());
+  const std::string entry = test::TempWorld::ReadHostFile(plat::AutostartEntryPath());
+  EXPECT_NE(entry.find("Exec=\"" + world_.root() +
+                       "/a\\\\\\\\b\\\\$c/drive_c/Program Files/Arkvale/arkvale.exe\"\n"),
+            std::string::npos)
+      << entry;
 }
 
 TEST_F(StartupRegistrationTest, FailuresGetTheirOwnPlainBoxes) {

@@ -61,6 +61,11 @@ TEST_F(ConfigDlgTest, LabelsNameTheirFieldsAndABadCountKeepsTheDialogOpen) {
   // Only what reads back whole can be typed.
   Edit(&dialog, ids::kConfigUser)->setText(QString(120, 'u'));
   EXPECT_EQ(Edit(&dialog, ids::kConfigUser)->text(), QString(98, 'u'));
+  // The line buffers count bytes: 49 two-byte letters fill the field.
+  Edit(&dialog, ids::kConfigUser)->clear();
+  Edit(&dialog, ids::kConfigUser)->insert(QString(49, QChar(0xFC)));
+  Edit(&dialog, ids::kConfigUser)->insert(QString(QChar(0xFC)));
+  EXPECT_EQ(Edit(&dialog, ids::kConfigUser)->text().toUtf8().size(), 98);
   Edit(&dialog, ids::kConfigUser)->setText("ann");
 
   Edit(&dialog, ids::kConfigLogCount)->setText("31");

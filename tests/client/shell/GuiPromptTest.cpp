@@ -41,6 +41,14 @@ TEST_F(GuiPromptTest, AWorkerWaitsForTheAnswerOnTheInterfaceThread) {
   EXPECT_FALSE(answerer.seen()[1].owned);
 }
 
+TEST_F(GuiPromptTest, TextThatLooksLikeMarkupIsShownAsWritten) {
+  // A log message or a file name may hold anything, tags included.
+  prompt.ShowMessage("Backed up Z:\\home\\ann\\<b>notes</b>.txt", "Log message", Icon::None,
+                     Owner::None);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].format, Qt::PlainText);
+}
+
 TEST_F(GuiPromptTest, BoxesOfAWindowAreOwnedByItUntilItGoes) {
   auto* window = new QWidget;
   window->show();

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
@@ -41,6 +43,17 @@ class LogViewerTest : public ::testing::Test {
   EventLog log{[] { return kNow; }};
   QPointer<LogViewerDialog> dialog;
 };
+
+TEST_F(LogViewerTest, AToolTipShowsTheMessageAsWritten) {
+  const std::string message = "Cannot open Z:\\home\\ann\\<b>notes</b>.txt";
+  log.Write(2, message);
+  Open();
+  const QString tip = dialog->model().index(0, 2).data(Qt::ToolTipRole).toString();
+  // A tool tip that looks like markup is shown as markup.
+  const QString shown =
+      Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+  EXPECT_EQ(shown.toStdString(), message);
+}
 
 TEST_F(LogViewerTest, RefreshAppliesTheBoxesAndAClickOnATimeShowsTheMessage) {
   log.Write(0, "Connected to server");

@@ -177,7 +177,7 @@ TEST_F(MainFrameTest, MenuHoldsEveryCommandWithItsPrompt) {
                                     {32776, "Backup ...", true},
                                     {32777, "Restore ...", false},
                                     {32778, "Delete ...", false},
-                                    {57667, "&Help Topics", false},
+                                    {57667, "&Help Topics", true},
                                     {57664, "&About arkvale...", true}};
   for (const Expected& e : items) {
     QAction* action = frame.action(e.id);

@@ -1,0 +1,93 @@
+// arkvale-screenshots DIR: the program's windows, built from its own classes in a temporary
+// world with a few chosen files, saved as PNG pictures for the README. Run it on a real X server
+// (scripts/screenshots.sh uses Xvfb) so that fonts and style are the desktop's.
+#include <QApplication>
+#include <QDir>
+#include <QTreeWidgetItem>
+#include <cstdio>
+#include <functional>
+
+#include "client/document/ArkvaleDoc.h"
+#include "client/selection/DriveView.h"
+#include "client/selection/FileView.h"
+#include "client/shell/ConfigDlg.h"
+#include "client/shell/MainFrame.h"
+#include "client/transfer/BackupDlg.h"
+#include "tests/client/shell/ShellWorld.h"
+
+namespace {
+
+using namespace arkvale;
+
+QTreeWidgetItem* Child(QTreeWidgetItem* item, const QString& name) {
+  for (int i = 0; i < item->childCount(); ++i) {
+    if (item->child(i)->text(0) == name) return item->child(i);
+  }
+  return nullptr;
+}
+
+// Lets the windows lay themselves out and paint.
+void Settle() {
+  test::WaitFor([] { return false; }, 400);
+}
+
+bool Save(QWidget& window, const QString& path) {
+  Settle();
+  if (window.grab().save(path)) return true;
+  std::fprintf(stderr, "arkvale-screenshots: cannot write %s\n", qPrintable(path));
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: arkvale-screenshots DIR\n");
+    return 2;
+  }
+  test::ShellWorld w;
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(out);
+  const std::string home = w.world.driveC() + "/Users/ann";
+  for (const char* file :
+       {"Documents/annual report.odt", "Documents/budget 2026.ods",
+        "Documents/letter to the bank.txt", "Documents/notes.md", "Pictures/harbour at dawn.jpg",
+        "Pictures/garden.png", "Projects/website/index.html", "Music/playlist.m3u"}) {
+    test::TempWorld::WriteHostFile(home + "/" + file, std::string(2000 + 997 * file[0], 'x'));
+  }
+  ConfigSettings account;
+  account.userName = "ann";
+  account.password = "secret";
+  account.encryptionKey = "a key only ann knows";
+  account.serverName = "backup";
+  w.WriteConfig(account);
+
+  CArkvaleDoc doc(w.prompt);
+  CMainFrame frame(doc);
+  frame.show();
+  CDriveView& tree = *frame.driveView();
+  QTreeWidgetItem* drive = tree.topLevelItem(0);
+  QTreeWidgetItem* users = Child(drive, "Users");
+  tree.expandItem(users);
+  QTreeWidgetItem* ann = Child(users, "ann");
+  tree.expandItem(ann);
+  tree.ClickCheckBox(Child(ann, "Documents"));
+  tree.setCurrentItem(Child(ann, "Pictures"));
+  frame.fileView()->ClickRow(0);
+  tree.setCurrentItem(Child(ann, "Documents"));
+  frame.ShowConnectionButton(ConnectionButton::Disconnect);
+  frame.ShowQuota("18432", "102400", "18");
+  if (!Save(frame, out + "/main-window.png")) return 1;
+
+  CBackupDlg backup(doc, frame.session(), &frame);
+  backup.show();
+  if (!Save(backup, out + "/backup-dialog.png")) return 1;
+  backup.hide();
+
+  CConfigDlg config(
+      LoadClassicConfig(doc.installDirectory), w.prompt, [](const ClassicConfig&) { return true; },
+      &frame);
+  config.show();
+  if (!Save(config, out + "/configuration-dialog.png")) return 1;
+  return 0;
+}
