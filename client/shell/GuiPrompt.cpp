@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/WindowsNames.h"
+
 namespace arkvale {
 namespace {
 
@@ -65,7 +67,9 @@ bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Ico
   QWidget* parent = owner == Owner::None ? nullptr : OwnerWindow(owner);
   const std::string title = caption.empty() ? kApplicationTitle : caption;
   const bool question = kind != Kind::Message;
-  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
+  // Paths in a box name files as the host does ("10:30", not the private-use form they travel in).
+  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title),
+                  QString::fromStdString(plat::HostNameOf(text)),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   if (kind == Kind::QuestionDefaultNo) box.setDefaultButton(QMessageBox::No);
   box.setObjectName(QStringLiteral("messageBox"));

@@ -3,6 +3,8 @@
 #include <QTextDocument>
 #include <array>
 
+#include "platform/WindowsNames.h"
+
 namespace arkvale {
 namespace {
 
@@ -44,7 +46,10 @@ QVariant CLogListModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const LogRow& row = rows_[static_cast<std::size_t>(index.row())];
-  const std::string& text = column == 0 ? row.time : column == 1 ? row.level : row.message;
+  // The log keeps paths as they travel; the reader sees the host's characters in them.
+  const std::string text = column == 0   ? row.time
+                           : column == 1 ? row.level
+                                         : plat::HostNameOf(row.message);
   // A tool tip that looks like markup is read as markup; a log line may hold anything.
   if (role == Qt::ToolTipRole) {
     return Qt::convertFromPlainText(QString::fromStdString(text), Qt::WhiteSpaceNormal);

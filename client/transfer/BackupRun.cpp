@@ -112,6 +112,8 @@ class CBackupRun {
     SendWord(socket_, "BACKUP");
     if (ReceiveWord(socket_, kLongReplyCapacity, {"HOW_MANY_FILES"}) != "HOW_MANY_FILES") {
       doc_.Log(kLogWarning, "Could not proceed with the automatic backup, check the connection");
+      // Nothing was sent: without a retry at the next check the day's backup would be lost.
+      ResetLastBackup(installDirectory_);
       return EndEarly();
     }
     return Exchange();

@@ -17,6 +17,8 @@
 #include "client/shell/LogViewerDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/DeleteDlg.h"
+#include "client/transfer/RestoreDlg.h"
 #include "tests/client/shell/ShellWorld.h"
 #include "tests/support/AccessibleCheck.h"
 
@@ -61,6 +63,12 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
   Check(config);
   CScheduleDlg schedule(ScheduleSettings{}, w.prompt, &frame);
   Check(schedule);
+  for (CIndexDlg* index :
+       std::initializer_list<CIndexDlg*>{new CRestoreDlg(doc, frame.session(), &frame),
+                                         new CDeleteDlg(doc, frame.session(), &frame)}) {
+    index->SetRows({{"C:\\docs\\a.txt", 1, 2}});
+    Check(*index);
+  }
 }
 
 TEST_F(AccessibilityTest, TabGoesThroughTheTreeTheFileListThenTheBarFromLeftToRight) {

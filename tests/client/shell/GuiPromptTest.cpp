@@ -87,6 +87,14 @@ TEST_F(GuiPromptTest, ABoxWithoutCaptionShowsTheApplicationTitle) {
   EXPECT_EQ(answerer.seen()[0].title, "arkvale");
 }
 
+TEST_F(GuiPromptTest, APathInABoxShowsTheHostsCharacters) {
+  prompt.ShowMessage(
+      "File not found:\nC:\\Meeting 10\xef\x80\xba"
+      "30.txt",
+      "Arkvale", Icon::Warning, Owner::None);
+  EXPECT_EQ(answerer.texts(), std::vector<std::string>{"File not found:\nC:\\Meeting 10:30.txt"});
+}
+
 }  // namespace
 }  // namespace arkvale
 

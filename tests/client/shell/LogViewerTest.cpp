@@ -89,6 +89,14 @@ TEST_F(LogViewerTest, RefreshAppliesTheBoxesAndAClickOnATimeShowsTheMessage) {
   EXPECT_EQ(w.prompt.boxes()[1].text, "Lost connection to server");
 }
 
+TEST_F(LogViewerTest, PathsInMessagesShowTheHostsCharacters) {
+  log.Write(0,
+            "File: C:\\Meeting 10\xef\x80\xba"
+            "30.txt   size=4");
+  Open();
+  EXPECT_EQ(Cell(0, 2), "File: C:\\Meeting 10:30.txt   size=4");
+}
+
 TEST_F(LogViewerTest, AnEmptyLogListsNothingAndAMissingLogSaysSo) {
   Open();
   EXPECT_EQ(dialog->model().rowCount(), 0);

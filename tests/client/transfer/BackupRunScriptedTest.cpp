@@ -299,7 +299,20 @@ TEST_F(BackupRunScriptedTest, AutomaticRunThatCannotStartAsksForARetry) {
   EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
   EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
 
+  // A session the server no longer answers on: nothing was sent, so the next check retries.
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY");
+  Serve(server);
   WriteFile(lastBackup, "1700000000");
+  WriteFile("C:\\set.bak", "0\n");
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 1);
+  EXPECT_EQ(Log().back().message,
+            "Could not proceed with the automatic backup, check the connection");
+  EXPECT_EQ(TempWorld::ReadHostFile(Host(lastBackup)), "100");
+  EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
+
+  WriteFile(lastBackup, "1700000000");
+  plat::SocketClose(session->sessionSocket);
   session->sessionSocket = plat::SocketCreate();
   EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\absent.bak"), 1);
   EXPECT_EQ(Log().back().message, "Error opening backup set during automatic backup");
