@@ -8,11 +8,13 @@
 #include <functional>
 
 #include "client/document/ArkvaleDoc.h"
+#include "client/scheduler/ScheduleDlg.h"
 #include "client/selection/DriveView.h"
 #include "client/selection/FileView.h"
 #include "client/shell/ConfigDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/RestoreDlg.h"
 #include "tests/client/shell/ShellWorld.h"
 
 namespace {
@@ -89,5 +91,29 @@ int main(int argc, char** argv) {
       &frame);
   config.show();
   if (!Save(config, out + "/configuration-dialog.png")) return 1;
+  config.hide();
+
+  CRestoreDlg restore(doc, frame.session(), &frame);
+  std::vector<IndexEntry> stored;
+  int32_t when = 1796558400;  // December 2026
+  for (const char* file :
+       {"Documents\\annual report.odt", "Documents\\budget 2026.ods",
+        "Documents\\letter to the bank.txt", "Documents\\notes.md", "Pictures\\garden.png"}) {
+    stored.push_back({std::string("C:\\Users\\ann\\") + file, 60000 + 997 * file[0], when});
+    when += 5400;
+  }
+  restore.SetRows(stored);
+  restore.show();
+  if (!Save(restore, out + "/restore-dialog.png")) return 1;
+  restore.hide();
+
+  ScheduleSettings daily;
+  daily.enabled = true;
+  daily.hour = "22";
+  daily.minute = "30";
+  daily.backupSetPath = "C:\\Users\\ann\\documents.bak";
+  CScheduleDlg schedule(daily, w.prompt, &frame);
+  schedule.show();
+  if (!Save(schedule, out + "/schedule-dialog.png")) return 1;
   return 0;
 }
