@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #include "platform/Drives.h"
@@ -83,11 +82,10 @@ bool LinkTools(const std::string& installDir, std::vector<std::string>& installe
 
 // Links the tools and places each program of sourceDir in the installation directory, skipping
 // one that is not there (not built yet, or the wizard left out). place gives the error text of a
-// program it could not put at target, or "" when it worked.
-bool PlacePrograms(
-    const std::string& sourceDir, std::vector<std::string>& installed, std::string& error,
-    const std::function<std::string(const std::string& source, const std::string& target,
-                                    const std::string& windowsName)>& place) {
+// program it could not put at target (given its source and Windows name), or "" when it worked.
+template <typename Place>
+bool PlacePrograms(const std::string& sourceDir, std::vector<std::string>& installed,
+                   std::string& error, Place place) {
   error.clear();
   std::optional<std::string> installDir = MakeInstallDirectory(error);
   if (!installDir) return false;
