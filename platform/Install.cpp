@@ -80,6 +80,32 @@ bool LinkTools(const std::string& installDir, std::vector<std::string>& installe
   return ok;
 }
 
+// Links the tools and places each program of sourceDir in the installation directory, skipping
+// one that is not there (not built yet, or the wizard left out). place gives the error text of a
+// program it could not put at target (given its source and Windows name), or "" when it worked.
+template <typename Place>
+bool PlacePrograms(const std::string& sourceDir, std::vector<std::string>& installed,
+                   std::string& error, Place place) {
+  error.clear();
+  std::optional<std::string> installDir = MakeInstallDirectory(error);
+  if (!installDir) return false;
+  bool ok = LinkTools(*installDir, installed, error);
+  for (const char* program : {"arkvale", "setwell"}) {
+    const std::string source = host::Join(sourceDir, program);
+    if (!IsExecutableFile(source)) continue;
+    const std::string windowsName = std::string(kInstallDirectory) + "\\" + program + ".exe";
+    const std::string failure =
+        place(source, host::Join(*installDir, std::string(program) + ".exe"), windowsName);
+    if (failure.empty()) {
+      installed.push_back(windowsName);
+    } else {
+      AddError(error, failure);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 bool InstallTools(std::vector<std::string>& installed, std::string& error) {
@@ -90,22 +116,13 @@ bool InstallTools(std::vector<std::string>& installed, std::string& error) {
 
 bool InstallPrograms(const std::string& binaryDir, std::vector<std::string>& installed,
                      std::string& error) {
-  error.clear();
-  std::optional<std::string> installDir = MakeInstallDirectory(error);
-  if (!installDir) return false;
-  bool ok = LinkTools(*installDir, installed, error);
-  for (const char* program : {"arkvale", "setwell"}) {
-    std::string built = host::Join(binaryDir, program);
-    if (!IsExecutableFile(built)) continue;  // not built yet
-    std::string windowsName = std::string(kInstallDirectory) + "\\" + program + ".exe";
-    if (host::CopyAtomically(built, host::Join(*installDir, std::string(program) + ".exe"), 0755)) {
-      installed.push_back(windowsName);
-    } else {
-      AddError(error, "cannot copy " + built + " to " + windowsName + ": " + std::strerror(errno));
-      ok = false;
-    }
-  }
-  return ok;
+  return PlacePrograms(binaryDir, installed, error,
+                       [](const std::string& built, const std::string& target,
+                          const std::string& windowsName) -> std::string {
+                         if (host::CopyAtomically(built, target, 0755)) return "";
+                         return "cannot copy " + built + " to " + windowsName + ": " +
+                                std::strerror(errno);
+                       });
 }
 
 std::string InstalledProgramDirectory() {
@@ -121,22 +138,12 @@ std::string InstalledProgramDirectory() {
 
 bool LinkInstalledPrograms(const std::string& programDir, std::vector<std::string>& installed,
                            std::string& error) {
-  error.clear();
-  std::optional<std::string> installDir = MakeInstallDirectory(error);
-  if (!installDir) return false;
-  bool ok = LinkTools(*installDir, installed, error);
-  for (const char* program : {"arkvale", "setwell"}) {
-    const std::string target = host::Join(programDir, program);
-    if (!IsExecutableFile(target)) continue;  // the wizard is optional
-    const std::string windowsName = std::string(kInstallDirectory) + "\\" + program + ".exe";
-    if (host::ReplaceSymlink(target, host::Join(*installDir, std::string(program) + ".exe"))) {
-      installed.push_back(windowsName);
-    } else {
-      AddError(error, "cannot link " + windowsName + ": " + std::strerror(errno));
-      ok = false;
-    }
-  }
-  return ok;
+  return PlacePrograms(programDir, installed, error,
+                       [](const std::string& program, const std::string& target,
+                          const std::string& windowsName) -> std::string {
+                         if (host::ReplaceSymlink(program, target)) return "";
+                         return "cannot link " + windowsName + ": " + std::strerror(errno);
+                       });
 }
 
 bool InstallPrograms(const std::string& binaryDir, std::string& error) {

@@ -2,29 +2,16 @@
 
 #include <QMessageBox>
 
+#include "widgets/MessageBoxIcon.h"
+
 namespace arkvale {
 
 namespace {
 
-QMessageBox::Icon BoxIcon(Icon icon) {
-  switch (icon) {
-    case Icon::Information:
-      return QMessageBox::Information;
-    case Icon::Warning:
-      return QMessageBox::Warning;
-    case Icon::Error:
-      return QMessageBox::Critical;
-    case Icon::Question:
-      return QMessageBox::Question;
-    case Icon::None:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
 bool RunBox(QWidget* owner, const std::string& text, const std::string& caption, Icon icon,
             bool question) {
-  QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+  QMessageBox box(MessageBoxIcon(icon), QString::fromStdString(caption),
+                  QString::fromStdString(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
   box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
   return box.exec() == QMessageBox::Yes;

@@ -4,27 +4,9 @@
 #include <QThread>
 
 #include "platform/WindowsNames.h"
+#include "widgets/MessageBoxIcon.h"
 
 namespace arkvale {
-namespace {
-
-QMessageBox::Icon ToBoxIcon(Icon icon) {
-  switch (icon) {
-    case Icon::Information:
-      return QMessageBox::Information;
-    case Icon::Warning:
-      return QMessageBox::Warning;
-    case Icon::Error:
-      return QMessageBox::Critical;
-    case Icon::Question:
-      return QMessageBox::Question;
-    case Icon::None:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
-}  // namespace
 
 CGuiPrompt::CGuiPrompt(QObject* parent) : QObject(parent) {}
 
@@ -68,7 +50,7 @@ bool CGuiPrompt::RunBox(const std::string& text, const std::string& caption, Ico
   const std::string title = caption.empty() ? kApplicationTitle : caption;
   const bool question = kind != Kind::Message;
   // Paths in a box name files as the host does ("10:30", not the private-use form they travel in).
-  QMessageBox box(ToBoxIcon(icon), QString::fromStdString(title),
+  QMessageBox box(MessageBoxIcon(icon), QString::fromStdString(title),
                   QString::fromStdString(plat::HostNameOf(text)),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   if (kind == Kind::QuestionDefaultNo) box.setDefaultButton(QMessageBox::No);

@@ -10,6 +10,7 @@
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"
 #include "ui_BackupDlg.h"
+#include "widgets/ReportList.h"
 
 namespace arkvale {
 namespace {
@@ -87,17 +88,8 @@ CBackupDlg::~CBackupDlg() {
 
 void CBackupDlg::SetUpList(QTableView* view, const std::array<ListColumn, 4>& columns,
                            bool chosenNone) {
-  view->setShowGrid(true);
-  view->verticalHeader()->hide();
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view->setSelectionMode(QAbstractItemView::SingleSelection);
-  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->setWordWrap(false);
-  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+  StyleReportList(view);
   QHeaderView* header = view->horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(false);
-  header->setHighlightSections(false);
   for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
     header->resizeSection(i, columns[static_cast<std::size_t>(i)].width);
   }

@@ -8,30 +8,13 @@
 #include "ui_DeleteDlg.h"
 
 namespace arkvale {
-namespace {
-
-// The user-interface thread pauses after starting a run, as the run gets going.
-constexpr unsigned long kStartPauseMs = 500;
-
-}  // namespace
 
 CDeleteDlg::CDeleteDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
     : CIndexDlg(doc, session, parent), ui_(std::make_unique<Ui::DeleteDlg>()) {
   ui_->setupUi(this);
-  setObjectName(ids::IdName(ids::kDeleteDialog));
-  ui_->fileList->setObjectName(ids::IdName(ids::kDeleteList));
-  ui_->searchText->setObjectName(ids::IdName(ids::kSearchText));
-  ui_->searchButton->setObjectName(ids::IdName(ids::kSearch));
-  ui_->startButton->setObjectName(ids::IdName(ids::kStartDelete));
-  ui_->stopButton->setObjectName(ids::IdName(ids::kStopDelete));
-  ui_->checkAllButton->setObjectName(ids::IdName(ids::kCheckAll));
-  ui_->uncheckAllButton->setObjectName(ids::IdName(ids::kUncheckAll));
-  ui_->closeButton->setObjectName(ids::IdName(ids::kIdCancel));
-  ui_->okButton->setObjectName(ids::IdName(ids::kIdOk));
+  NameAndWire(*ui_, ids::kDeleteDialog, ids::kDeleteList, ids::kStartDelete, ids::kStopDelete);
   ui_->deleteBar->setObjectName(ids::IdName(ids::kDeleteBar));
   ui_->deleteBar->setRange(0, 100);
-  Wire({ui_->fileList, ui_->searchText, ui_->searchButton, ui_->startButton, ui_->stopButton,
-        ui_->checkAllButton, ui_->uncheckAllButton, ui_->closeButton, ui_->okButton});
 }
 
 CDeleteDlg::~CDeleteDlg() { JoinWorker(); }

@@ -10,6 +10,7 @@
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/transfer/StopFiles.h"
+#include "widgets/ReportList.h"
 
 namespace arkvale {
 namespace {
@@ -49,17 +50,8 @@ void CIndexDlg::Wire(const Controls& controls) {
   QTableView* list = controls_.list;
   list->setModel(&model_);
   list->setItemDelegate(new CTickDelegate(list));
-  list->setShowGrid(true);
-  list->verticalHeader()->hide();
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list->setWordWrap(false);
-  list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+  StyleReportList(list);
   QHeaderView* header = list->horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(false);
-  header->setHighlightSections(false);
   for (int i = 0; i < 3; ++i) header->resizeSection(i, kIndexColumnWidths[i]);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { model_.sort(column); });
   connect(list, &QTableView::clicked, this, &CIndexDlg::OnListClicked);

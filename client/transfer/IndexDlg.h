@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "client/resources/ResourceIds.h"
 #include "client/transfer/IndexListModel.h"
 #include "client/transfer/ServerIndex.h"
 
@@ -65,6 +66,13 @@ class CIndexDlg : public QDialog, public IndexSink {
   CIndexDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent);
   // Called by the derived dialog once its layout is set up.
   void Wire(const Controls& controls);
+  // Gives the controls both dialogs have their object names and wires them; form is the derived
+  // dialog's layout, whose list, start and stop buttons have ids of their own.
+  template <typename Form>
+  void NameAndWire(Form& form, int dialogId, int listId, int startId, int stopId);
+
+  // The user-interface thread pauses after starting a run, as the run gets going.
+  static constexpr unsigned long kStartPauseMs = 500;
 
   virtual std::atomic<bool>& RunFlag() const = 0;
   virtual const char* StopFile() const = 0;
@@ -96,6 +104,22 @@ class CIndexDlg : public QDialog, public IndexSink {
   CIndexListModel model_;
   std::atomic<bool> retrieving_{false};
 };
+
+template <typename Form>
+void CIndexDlg::NameAndWire(Form& form, int dialogId, int listId, int startId, int stopId) {
+  setObjectName(ids::IdName(dialogId));
+  form.fileList->setObjectName(ids::IdName(listId));
+  form.searchText->setObjectName(ids::IdName(ids::kSearchText));
+  form.searchButton->setObjectName(ids::IdName(ids::kSearch));
+  form.startButton->setObjectName(ids::IdName(startId));
+  form.stopButton->setObjectName(ids::IdName(stopId));
+  form.checkAllButton->setObjectName(ids::IdName(ids::kCheckAll));
+  form.uncheckAllButton->setObjectName(ids::IdName(ids::kUncheckAll));
+  form.closeButton->setObjectName(ids::IdName(ids::kIdCancel));
+  form.okButton->setObjectName(ids::IdName(ids::kIdOk));
+  Wire({form.fileList, form.searchText, form.searchButton, form.startButton, form.stopButton,
+        form.checkAllButton, form.uncheckAllButton, form.closeButton, form.okButton});
+}
 
 template <typename F>
 void CIndexDlg::OnInterfaceThread(F f) {

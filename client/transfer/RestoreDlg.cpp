@@ -8,32 +8,16 @@
 
 namespace arkvale {
 
-namespace {
-// The user-interface thread pauses after starting a run, as the run gets going.
-constexpr unsigned long kStartPauseMs = 500;
-}  // namespace
-
 CRestoreDlg::CRestoreDlg(CArkvaleDoc& doc, CSession& session, QWidget* parent)
     : CIndexDlg(doc, session, parent), ui_(std::make_unique<Ui::RestoreDlg>()) {
   ui_->setupUi(this);
-  setObjectName(ids::IdName(ids::kRestoreDialog));
-  ui_->fileList->setObjectName(ids::IdName(ids::kRestoreList));
-  ui_->searchText->setObjectName(ids::IdName(ids::kSearchText));
-  ui_->searchButton->setObjectName(ids::IdName(ids::kSearch));
-  ui_->startButton->setObjectName(ids::IdName(ids::kStartRestore));
-  ui_->stopButton->setObjectName(ids::IdName(ids::kStopRestore));
-  ui_->checkAllButton->setObjectName(ids::IdName(ids::kCheckAll));
-  ui_->uncheckAllButton->setObjectName(ids::IdName(ids::kUncheckAll));
-  ui_->closeButton->setObjectName(ids::IdName(ids::kIdCancel));
-  ui_->okButton->setObjectName(ids::IdName(ids::kIdOk));
+  NameAndWire(*ui_, ids::kRestoreDialog, ids::kRestoreList, ids::kStartRestore, ids::kStopRestore);
   ui_->transmissionBar->setObjectName(ids::IdName(ids::kRestoreTransmissionBar));
   ui_->decryptingBar->setObjectName(ids::IdName(ids::kDecryptingBar));
   ui_->uncompressingBar->setObjectName(ids::IdName(ids::kUncompressingBar));
   for (QProgressBar* bar : {ui_->transmissionBar, ui_->decryptingBar, ui_->uncompressingBar}) {
     bar->setRange(0, 100);
   }
-  Wire({ui_->fileList, ui_->searchText, ui_->searchButton, ui_->startButton, ui_->stopButton,
-        ui_->checkAllButton, ui_->uncheckAllButton, ui_->closeButton, ui_->okButton});
 }
 
 CRestoreDlg::~CRestoreDlg() { JoinWorker(); }

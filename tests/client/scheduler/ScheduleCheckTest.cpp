@@ -20,20 +20,13 @@
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
 #include "tests/support/TempWorld.h"
+#include "tests/support/UtcTime.h"
 
 namespace arkvale::test {
 namespace {
 
 // Local time is UTC here, so a date means the same moment everywhere.
-std::time_t At(int year, int month, int day, int hour, int minute) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  return timegm(&t);
-}
+constexpr auto At = UtcTime;
 
 ScheduleSettings Daily(const char* hour, const char* minute) {
   ScheduleSettings s;

@@ -11,6 +11,7 @@
 #include "client/selection/TreeMarks.h"
 #include "tests/support/FileAccessOverride.h"
 #include "tests/support/TempWorld.h"
+#include "tests/support/UtcTime.h"
 
 namespace fs = std::filesystem;
 
@@ -148,24 +149,15 @@ class LocalTimeInUtc : public ::testing::Test {
     }
     tzset();
   }
-  static std::time_t Utc(int year, int month, int day, int hour, int minute) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    return timegm(&t);
-  }
   std::string saved;
   bool hadTz = false;
 };
 
 TEST_F(LocalTimeInUtc, LastWriteOnATwelveHourClock) {
-  EXPECT_EQ(FormatLastModified(Utc(2004, 3, 30, 15, 7)), "3/30/04 (3:07p)");
-  EXPECT_EQ(FormatLastModified(Utc(2010, 1, 5, 0, 30)), "1/05/10 (12:30a)");
-  EXPECT_EQ(FormatLastModified(Utc(2026, 12, 7, 12, 0)), "12/07/26 (12:00p)");
-  EXPECT_EQ(FormatLastModified(Utc(2000, 7, 1, 11, 59)), "7/01/00 (11:59a)");
+  EXPECT_EQ(FormatLastModified(test::UtcTime(2004, 3, 30, 15, 7)), "3/30/04 (3:07p)");
+  EXPECT_EQ(FormatLastModified(test::UtcTime(2010, 1, 5, 0, 30)), "1/05/10 (12:30a)");
+  EXPECT_EQ(FormatLastModified(test::UtcTime(2026, 12, 7, 12, 0)), "12/07/26 (12:00p)");
+  EXPECT_EQ(FormatLastModified(test::UtcTime(2000, 7, 1, 11, 59)), "7/01/00 (11:59a)");
 }
 
 TEST(FileRowTest, ComparesByColumn) {

@@ -6,24 +6,18 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <filesystem>
 
-#include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
-#include "client/session/Session.h"
 #include "client/transfer/BackupDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/WindowsNames.h"
-#include "tests/support/GuiTest.h"
-#include "tests/support/RecordingPrompt.h"
-#include "tests/support/RecordingSessionView.h"
-#include "tests/support/TempWorld.h"
+#include "tests/client/transfer/DialogWorld.h"
 
 namespace arkvale {
 namespace {
 
-class BackupDlgTest : public ::testing::Test {
+class BackupDlgTest : public ::testing::Test, protected test::DialogWorld {
  protected:
   void SetUp() override {
     backupInProgress = false;
@@ -53,15 +47,6 @@ class BackupDlgTest : public ::testing::Test {
   }
   QString Counter(int id) { return Control<QLineEdit>(id)->text(); }
 
-  QApplication& app = test::GuiApplication();
-  test::TempWorld world;
-  // The document opens its log in the installation directory.
-  bool installed =
-      std::filesystem::create_directories(world.driveC() + "/Program Files/Arkvale/log");
-  test::RecordingPrompt prompt;
-  test::RecordingSessionView view;
-  CArkvaleDoc doc{prompt};
-  CSession session{doc, view};
   QPointer<CBackupDlg> dialog;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "client/document/ArkvaleDoc.h"
+#include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/EventLog.h"
 #include "client/transfer/BackupProgress.h"
@@ -20,10 +21,19 @@
 #include "tests/support/LogRecords.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/RecordingSessionView.h"
+#include "tests/support/ReferenceServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempWorld.h"
 
 namespace arkvale::test {
+
+// A fake dialog's bar moved to position: it stays within 0 to 100 and highest keeps the top.
+inline void Track(std::atomic<int>& now, std::atomic<int>& highest, int position) {
+  EXPECT_GE(position, 0);
+  EXPECT_LE(position, 100);
+  now = position;
+  if (position > highest) highest = position;
+}
 
 // The Backup dialog's counters and bars as a run leaves them, with the highest bar positions seen.
 class FakeBackupDialog : public BackupProgress {
@@ -44,14 +54,6 @@ class FakeBackupDialog : public BackupProgress {
   std::atomic<int> compressing{0}, encrypting{0}, transmission{0};
   std::atomic<int> maxCompressing{0}, maxEncrypting{0}, maxTransmission{0};
   std::atomic<bool> stopDisabled{false};
-
- private:
-  static void Track(std::atomic<int>& now, std::atomic<int>& highest, int position) {
-    EXPECT_GE(position, 0);
-    EXPECT_LE(position, 100);
-    now = position;
-    if (position > highest) highest = position;
-  }
 };
 
 class BackupFixture : public ::testing::Test {
@@ -76,6 +78,18 @@ class BackupFixture : public ::testing::Test {
     ASSERT_GE(socket, 0);
     ASSERT_EQ(plat::SocketConnect(socket, 0x7F000001u, port), 0);
     session->sessionSocket = socket;
+  }
+
+  // Starts a reference server with the user ann and logs the session in to it as ann.
+  void LogInToReferenceServer(std::unique_ptr<ReferenceServer>& server) {
+    server = std::make_unique<ReferenceServer>(world.root() + "/server");
+    ASSERT_TRUE(server->running());
+    ASSERT_EQ(server->Account({"add-user", "ann", "secret", "100000"}), 0);
+    ConnectTo(server->port());
+    std::string encrypted;
+    ASSERT_GT(session->EncryptCredentials("ann,secret,", encrypted, Owner::None), 0);
+    ASSERT_GT(SendBytes(session->sessionSocket, encrypted.data(), encrypted.size()), 0);
+    ASSERT_EQ(ReceiveReply(session->sessionSocket, kLoginReplyCapacity), "OK");
   }
 
   // Starts the scripted server and connects the session to it.

@@ -25,14 +25,7 @@ class BackupRunServerTest : public BackupFixture {
   void SetUp() override {
     BackupFixture::SetUp();
     if (HasFatalFailure()) return;
-    server = std::make_unique<ReferenceServer>(world.root() + "/server");
-    ASSERT_TRUE(server->running());
-    ASSERT_EQ(server->Account({"add-user", "ann", "secret", "100000"}), 0);
-    ConnectTo(server->port());
-    std::string encrypted;
-    ASSERT_GT(session->EncryptCredentials("ann,secret,", encrypted, Owner::None), 0);
-    ASSERT_GT(SendBytes(session->sessionSocket, encrypted.data(), encrypted.size()), 0);
-    ASSERT_EQ(ReceiveReply(session->sessionSocket, kLoginReplyCapacity), "OK");
+    LogInToReferenceServer(server);
   }
 
   // The stored copies on the server.

@@ -7,24 +7,18 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <filesystem>
 
-#include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
-#include "client/session/Session.h"
 #include "client/transfer/DeleteDlg.h"
 #include "client/transfer/RestoreDlg.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Files.h"
-#include "tests/support/GuiTest.h"
-#include "tests/support/RecordingPrompt.h"
-#include "tests/support/RecordingSessionView.h"
-#include "tests/support/TempWorld.h"
+#include "tests/client/transfer/DialogWorld.h"
 
 namespace arkvale {
 namespace {
 
-class IndexDlgTest : public ::testing::Test {
+class IndexDlgTest : public ::testing::Test, protected test::DialogWorld {
  protected:
   void SetUp() override { deleteInProgress = false; }
   void TearDown() override {
@@ -57,14 +51,6 @@ class IndexDlgTest : public ::testing::Test {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
   }
 
-  QApplication& app = test::GuiApplication();
-  test::TempWorld world;
-  bool installed =
-      std::filesystem::create_directories(world.driveC() + "/Program Files/Arkvale/log");
-  test::RecordingPrompt prompt;
-  test::RecordingSessionView view;
-  CArkvaleDoc doc{prompt};
-  CSession session{doc, view};
   QPointer<CIndexDlg> dialog;
 };
 

@@ -28,14 +28,6 @@ class FakeRestoreDialog : public RestoreProgress {
   std::atomic<bool> stopDisabled{false};
   int decryptions = 0;
   std::function<void(int)> onDecrypted;
-
- private:
-  static void Track(std::atomic<int>& now, std::atomic<int>& highest, int position) {
-    EXPECT_GE(position, 0);
-    EXPECT_LE(position, 100);
-    now = position;
-    if (position > highest) highest = position;
-  }
 };
 
 class RestoreFixture : public BackupFixture {

@@ -26,14 +26,7 @@ class RestoreRunServerTest : public RestoreFixture {
   void SetUp() override {
     RestoreFixture::SetUp();
     if (HasFatalFailure()) return;
-    server = std::make_unique<ReferenceServer>(world.root() + "/server");
-    ASSERT_TRUE(server->running());
-    ASSERT_EQ(server->Account({"add-user", "ann", "secret", "100000"}), 0);
-    ConnectTo(server->port());
-    std::string encrypted;
-    ASSERT_GT(session->EncryptCredentials("ann,secret,", encrypted, Owner::None), 0);
-    ASSERT_GT(SendBytes(session->sessionSocket, encrypted.data(), encrypted.size()), 0);
-    ASSERT_EQ(ReceiveReply(session->sessionSocket, kLoginReplyCapacity), "OK");
+    LogInToReferenceServer(server);
   }
 
   // Writes the files with a time in the past, stores them on the server and gives their rows.
