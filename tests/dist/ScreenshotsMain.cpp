@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTreeWidgetItem>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "client/document/ArkvaleDoc.h"
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
        {"Documents/annual report.odt", "Documents/budget 2026.ods",
         "Documents/letter to the bank.txt", "Documents/notes.md", "Pictures/harbour at dawn.jpg",
         "Pictures/garden.png", "Projects/website/index.html", "Music/playlist.m3u"}) {
-    test::TempWorld::WriteHostFile(home + "/" + file, std::string(2000 + 997 * file[0], 'x'));
+    test::TempWorld::WriteHostFile(home + "/" + file,
+                                   std::string(2000 + 997 * std::strlen(file), 'x'));
   }
   ConfigSettings account;
   account.userName = "ann";
@@ -99,7 +101,8 @@ int main(int argc, char** argv) {
   for (const char* file :
        {"Documents\\annual report.odt", "Documents\\budget 2026.ods",
         "Documents\\letter to the bank.txt", "Documents\\notes.md", "Pictures\\garden.png"}) {
-    stored.push_back({std::string("C:\\Users\\ann\\") + file, 60000 + 997 * file[0], when});
+    stored.push_back({std::string("C:\\Users\\ann\\") + file,
+                      static_cast<int32_t>(60000 + 997 * std::strlen(file)), when});
     when += 5400;
   }
   restore.SetRows(stored);
