@@ -47,6 +47,8 @@ void CFileView::OnSelectionUpdate(const SelectionHint& hint) {
   switch (hint.kind) {
     case SelectionHint::Kind::Directory:
       fileRows.Fill(hint.directory, selection);
+      // In the order a click re-sorts to, so no row moves under the pointer after the first click.
+      fileRows.Sort(sortColumn);
       break;
     case SelectionHint::Kind::Refresh:
       viewport()->update();

@@ -52,6 +52,11 @@ class CBackupRun {
 
   int RunManual(const SelectionSnapshot& selection) {
     if (plat::FileExists(kBackupStopFile)) plat::RemoveFile(kBackupStopFile);
+    // The dialog still shows the previous run's counts; a run that sends nothing must not keep
+    // them.
+    progress_->SetFilesTransmitted(0);
+    progress_->SetBytesTransmitted(0);
+    progress_->RefreshFields();
     lock_ = session_.AcquireCommsLock();
     if (lock_ == -1) {
       doc_.Log(kLogWarning, "Failed to get lock during backup request");

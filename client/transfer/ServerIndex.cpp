@@ -12,6 +12,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "platform/WindowsNames.h"
 
 namespace arkvale {
 namespace {
@@ -95,7 +96,9 @@ std::optional<IndexEntry> ParseIndexLine(std::string_view line) {
 }
 
 bool PathMatches(const std::string& path, const std::string& filter) {
-  return QString::fromStdString(path).contains(QString::fromStdString(filter), Qt::CaseInsensitive);
+  // The user types the names the list shows: "10:30", not the private-use form stored paths carry.
+  return QString::fromStdString(plat::HostNameOf(path))
+      .contains(QString::fromStdString(filter), Qt::CaseInsensitive);
 }
 
 std::vector<IndexEntry> FillIndex(FILE* file, const std::string& filter,
@@ -116,7 +119,7 @@ std::vector<IndexEntry> FillIndex(FILE* file, const std::string& filter,
 std::string IndexCell(const IndexEntry& entry, int column) {
   switch (column) {
     case 0:
-      return entry.name;
+      return plat::HostNameOf(entry.name);
     case 1:
       return std::to_string(static_cast<uint32_t>(entry.size));
     case 2:

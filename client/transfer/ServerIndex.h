@@ -60,7 +60,8 @@ int32_t ToInt32(std::string_view text);
 // One line of the index file: nullopt for a line of fewer than four TAB-separated fields.
 std::optional<IndexEntry> ParseIndexLine(std::string_view line);
 
-// Whether the path holds filter, case ignored (UTF-8 aware); the empty filter is in every path.
+// Whether the path, as the host names it, holds filter, case ignored (UTF-8 aware); the empty
+// filter is in every path.
 bool PathMatches(const std::string& path, const std::string& filter);
 
 // Reads the index file from where it stands to its end and gives the rows of the lines whose
@@ -69,8 +70,8 @@ bool PathMatches(const std::string& path, const std::string& filter);
 std::vector<IndexEntry> FillIndex(FILE* file, const std::string& filter,
                                   const std::function<void()>& onMalformed = {});
 
-// The texts of a row's cells: 0 the path, 1 the size ("%u"), 2 the local time of the last
-// change ("3/05/04 (2:07p)"); empty for any other column.
+// The texts of a row's cells: 0 the path as the host names it, 1 the size ("%u"), 2 the local time
+// of the last change ("3/05/04 (2:07p)"); empty for any other column.
 std::string IndexCell(const IndexEntry& entry, int column);
 
 // The Windows path of the index file. Fixed when a retrieval first writes it, so a later change

@@ -127,6 +127,19 @@ TEST_F(FileViewTest, SortsAscendingByEveryColumn) {
   EXPECT_TRUE(files->Rows().IsTicked(0));
 }
 
+TEST_F(FileViewTest, ADirectoryIsShownInTheOrderAClickKeeps) {
+  // Rows must not move under the pointer between two clicks: the first fill is sorted already.
+  fs::create_directories(HostC("many"));
+  Strings created;
+  for (char c = 'a'; c <= 't'; ++c) {
+    created.push_back(std::string(1, c) + ".txt");
+    test::TempWorld::WriteHostFile(HostC("many/" + created.back()), "x");
+  }
+  MakeViews();
+  Select("C:\\many");
+  EXPECT_EQ(Names(), created);
+}
+
 TEST_F(FileViewTest, ClicksOnRowsChooseAndClicksBelowThemDoNothing) {
   MakeViews();
   files->resize(500, 300);

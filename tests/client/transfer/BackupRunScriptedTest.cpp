@@ -35,8 +35,13 @@ TEST_F(BackupRunScriptedTest, EmptySelectionSendsZeroAndReportsSuccess) {
       .Expect("SEND_QUOTA_DATA")
       .Send("1000:4000");
   Serve(server);
+  // As an earlier run in the same dialog left them.
+  dialog.filesTransmitted = 3;
+  dialog.bytesTransmitted = 7;
   EXPECT_EQ(RunBackup(*doc, *session, dialog, {}), 0);
   ExpectScriptFollowed(server);
+  EXPECT_EQ(dialog.filesTransmitted, 0u);
+  EXPECT_EQ(dialog.bytesTransmitted, 0u);
   auto log = Log();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().message, "All files in session transferred succesfully");

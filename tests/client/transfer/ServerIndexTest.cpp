@@ -62,6 +62,13 @@ TEST(IndexLinesTest, FilterIsACaseInsensitivePieceOfThePath) {
   EXPECT_EQ(Fill(listing, "").size(), 3u);
 }
 
+TEST(IndexLinesTest, StoredNamesAreShownAndSearchedAsTheHostNamesThem) {
+  const std::string stored = "Z:\\home\\Meeting 10\uF03A30.txt";
+  auto rows = Fill(stored + "\t1\t2\t3\nZ:\\home\\other\t1\t2\t3\n", "10:30");
+  ASSERT_EQ(Names(rows), std::vector<std::string>{stored});
+  EXPECT_EQ(IndexCell(rows[0], 0), "Z:\\home\\Meeting 10:30.txt");
+}
+
 using ServerIndexTest = IndexFixture;
 
 const std::string kListing = "C:\\one\t5\t1\t100\nC:\\two\t5\t2\t200\nC:\\three\t5\t3\t300\n";
