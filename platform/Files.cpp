@@ -115,6 +115,7 @@ std::optional<FileStatus> StatFile(const std::string& windowsPath) {
   if (::stat(host->c_str(), &st) != 0) return std::nullopt;
   FileStatus status;
   status.isDirectory = S_ISDIR(st.st_mode);
+  status.isFile = S_ISREG(st.st_mode);
   status.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
   status.modificationTime = st.st_mtime;
   status.mode = st.st_mode & 07777;

@@ -25,6 +25,7 @@ bool FileExists(const std::string& windowsPath);
 
 struct FileStatus {
   bool isDirectory = false;
+  bool isFile = false;  // a regular file: neither directory nor device, FIFO or socket
   uint64_t size = 0;
   std::time_t modificationTime = 0;
   unsigned mode = 0;  // permission bits

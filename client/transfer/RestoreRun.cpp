@@ -159,6 +159,11 @@ class CRestoreRun {
     const int64_t announced = AnnouncedSize(reply);
 
     const std::optional<plat::FileStatus> existing = plat::StatFile(target);
+    // Only a file is ever replaced: a directory, device, FIFO or socket in its place stays.
+    if (existing && !existing->isFile) {
+      NotRestored(target, "something other than a file is in its place");
+      return Skip();
+    }
     if (existing && !prompt_.AskYesNo(target + "\nFile exists!\n Do you want to overwrite it?",
                                       kCaption, Icon::Question, Owner::None)) {
       return Skip();

@@ -1,5 +1,6 @@
 // The restore dialogue against a server that answers exactly as scripted.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -164,6 +165,37 @@ TEST_F(RestoreRunScriptedTest, ConnectionDroppedInTheMiddleOfAFileEndsTheRunInOr
   EXPECT_EQ(LogMessages(), std::vector<std::string>{"Lost connection to server during restore"});
   EXPECT_TRUE(restoreDialog.stopDisabled);
   EXPECT_EQ(restoreDialog.transmission, 0);
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, DirectoryOrSpecialFileInTheTargetsPlaceIsLeftAlone) {
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("2")
+      .Send("OK")
+      .Expect("C:\\adir")
+      .Send("5")
+      .Expect("DO_NOT_SEND_FILE")
+      .Expect("C:\\pipe")
+      .Send("5")
+      .Expect("DO_NOT_SEND_FILE");
+  Serve(server);
+  ASSERT_EQ(plat::MakeDirectory("C:\\adir"), 0);
+  WriteFile("C:\\adir\\inner.txt", "kept");
+  ASSERT_EQ(::mkfifo(Host("C:\\pipe").c_str(), 0600), 0);
+
+  const std::vector<IndexEntry> rows = {{"C:\\adir", 5, 0}, {"C:\\pipe", 5, 0}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
+  HangUp(server);
+  EXPECT_EQ(prompt.texts(),
+            (std::vector<std::string>{
+                "Files not restored because of an error: 2\nPlease check the log file",
+                "Restore operation completed"}));
+  EXPECT_EQ(Read("C:\\adir\\inner.txt"), "kept");
+  struct stat st {};
+  ASSERT_EQ(::stat(Host("C:\\pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
   ExpectRunOver();
 }
 
