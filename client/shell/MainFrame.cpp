@@ -1,5 +1,3 @@
-#include "client/scheduler/AutomaticBackup.h"
-#include "client/scheduler/ScheduleCheck.h"
 #include "client/shell/MainFrame.h"
 
 #include <QAction>
@@ -15,6 +13,8 @@
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/Bitmaps.h"
 #include "client/resources/ResourceIds.h"
+#include "client/scheduler/AutomaticBackup.h"
+#include "client/scheduler/ScheduleCheck.h"
 #include "client/selection/BackupSetCommands.h"
 #include "client/selection/DriveView.h"
 #include "client/selection/FileView.h"
@@ -319,9 +319,7 @@ void CMainFrame::OnBackup() {
     return;
   }
   if (backupDlg_ != nullptr) {
-    backupDlg_->showNormal();
-    backupDlg_->raise();
-    backupDlg_->activateWindow();
+    ShowInFront(backupDlg_);
     return;
   }
   backupDlg_ = new CBackupDlg(doc_, *session_, this);
@@ -395,10 +393,12 @@ void CMainFrame::RemoveTrayIcon() {
   if (trayIcon_ != nullptr) trayIcon_->hide();
 }
 
-void CMainFrame::RestoreFromTray() {
-  showNormal();
-  raise();
-  activateWindow();
+void CMainFrame::RestoreFromTray() { ShowInFront(this); }
+
+void CMainFrame::ShowInFront(QWidget* window) {
+  window->showNormal();
+  window->raise();
+  window->activateWindow();
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

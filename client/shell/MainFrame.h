@@ -102,6 +102,8 @@ class CMainFrame : public QMainWindow, public SessionView {
   // "Please connect" and false when there is no session.
   bool Connected();
   void BringForward(CIndexDlg* dialog);
+  // Shows window as it was before it was minimised and puts it in front with the focus.
+  static void ShowInFront(QWidget* window);
   // Starts dialog's retrieval and waits for the listing with the status-bar progress bar.
   void FetchIndex(CIndexDlg* dialog);
   void OnRunWizard();

@@ -8,9 +8,7 @@ namespace arkvale {
 
 void CMainFrame::OnLogViewer() {
   if (logViewer_ != nullptr) {
-    logViewer_->showNormal();
-    logViewer_->raise();
-    logViewer_->activateWindow();
+    ShowInFront(logViewer_);
     return;
   }
   logViewer_ = new LogViewerDialog(doc_.eventLog, doc_.prompt(), this);

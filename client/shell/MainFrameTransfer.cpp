@@ -47,9 +47,7 @@ bool CMainFrame::Connected() {
 void CMainFrame::BringForward(CIndexDlg* dialog) {
   if (dialog->Retrieving()) return;
   // Also a dialog left hidden by a retrieval that found nothing: it then shows an empty list.
-  dialog->showNormal();
-  dialog->raise();
-  dialog->activateWindow();
+  ShowInFront(dialog);
 }
 
 void CMainFrame::FetchIndex(CIndexDlg* dialog) {
