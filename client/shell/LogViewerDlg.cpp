@@ -7,6 +7,7 @@
 #include "client/settings/EventLog.h"
 #include "client/settings/Prompt.h"
 #include "ui_LogViewerDlg.h"
+#include "widgets/ReportList.h"
 
 namespace arkvale {
 
@@ -31,16 +32,9 @@ LogViewerDialog::LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent)
   QPalette palette = list->palette();
   palette.setColor(QPalette::Base, Qt::white);
   list->setPalette(palette);
-  list->setShowGrid(true);
-  list->setWordWrap(false);
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setSelectionMode(QAbstractItemView::SingleSelection);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list->verticalHeader()->hide();
+  StyleReportList(list);
   // One fixed height for every row: the view then never measures a hundred thousand of them.
   list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
-  list->horizontalHeader()->setHighlightSections(false);
   // The message column fills the width the other columns leave.
   list->horizontalHeader()->setStretchLastSection(true);
   for (int column = 0; column < model_.columnCount(); ++column) {
