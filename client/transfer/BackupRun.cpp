@@ -14,6 +14,7 @@
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
+#include "client/transfer/StopFiles.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -51,7 +52,7 @@ class CBackupRun {
         key_(doc.EncryptionKey()) {}
 
   int RunManual(const SelectionSnapshot& selection) {
-    if (plat::FileExists(kBackupStopFile)) plat::RemoveFile(kBackupStopFile);
+    TakeStopFile(kBackupStopFile);
     // The dialog still shows the previous run's counts; a run that sends nothing must not keep
     // them.
     progress_->SetFilesTransmitted(0);
@@ -159,8 +160,7 @@ class CBackupRun {
   }
 
   After OfferFile(const std::string& path) {
-    if (manual() && plat::FileExists(kBackupStopFile)) {
-      plat::RemoveFile(kBackupStopFile);
+    if (manual() && TakeStopFile(kBackupStopFile)) {
       if (ReceiveWord(socket_, kLongReplyCapacity, {kNextRequest}) != kNextRequest) {
         doc_.Log(kLogWarning, "Error on request for file info while in stop backup");
         return After::EndEarly;

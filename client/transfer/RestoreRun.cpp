@@ -12,6 +12,7 @@
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RestoreTarget.h"
 #include "client/transfer/RunFlags.h"
+#include "client/transfer/StopFiles.h"
 #include "client/transfer/WatchedChild.h"
 #include "platform/Files.h"
 
@@ -87,7 +88,7 @@ class CRestoreRun {
         key_(doc.EncryptionKey()) {}
 
   int Run(const std::vector<IndexEntry>& rows) {
-    if (plat::FileExists(kRestoreStopFile)) plat::RemoveFile(kRestoreStopFile);
+    TakeStopFile(kRestoreStopFile);
     for (const IndexEntry& row : rows) totalBytes_ += static_cast<uint32_t>(row.size);
     if (rows.empty()) {
       restoreInProgress = false;
@@ -127,14 +128,6 @@ class CRestoreRun {
     return ReceiveReply(socket_, kReplyCapacity) == "OK";
   }
 
-  bool StopRequested() {
-    FILE* stop = plat::OpenStream(kRestoreStopFile, "r");
-    if (stop == nullptr) return false;
-    std::fclose(stop);
-    plat::RemoveFile(kRestoreStopFile);
-    return true;
-  }
-
   // A file that could not be restored for a reason other than the user's own answer: logged
   // with its path, and counted for the end of the run.
   void NotRestored(const std::string& target, const std::string& reason) {
@@ -149,7 +142,7 @@ class CRestoreRun {
 
   After RestoreFile(const IndexEntry& row) {
     const std::string& target = row.name;
-    if (StopRequested()) {
+    if (TakeStopFile(kRestoreStopFile)) {
       SendWord(socket_, "STOP_RESTORE");
       return After::Stop;
     }
