@@ -11,6 +11,7 @@
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/InstallPaths.h"
+#include "client/transfer/BarPosition.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
@@ -31,14 +32,6 @@ enum class Mode { Manual, Automatic };
 
 // What the loop does after one file.
 enum class After { NextFile, LeaveLoop, EndEarly };
-
-// Bar position for part of whole, computed wide so big files cannot overflow; 0 for an empty
-// whole, never beyond a full bar.
-int Position(uint64_t part, uint64_t whole) {
-  if (whole == 0) return 0;
-  uint64_t position = part * 100 / whole;
-  return position > 100 ? 100 : static_cast<int>(position);
-}
 
 class CBackupRun {
  public:

@@ -9,6 +9,7 @@
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
+#include "client/transfer/BarPosition.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RestoreTarget.h"
 #include "client/transfer/RunFlags.h"
@@ -56,13 +57,6 @@ int64_t AnnouncedSize(const std::string& reply) {
     value = value * 10 + (reply[i] - '0');
   }
   return negative ? 0 : value;
-}
-
-// Bar position for part of whole; 0 for an empty whole, never beyond a full bar.
-int Position(uint64_t part, uint64_t whole) {
-  if (whole == 0) return 0;
-  uint64_t position = part * 100 / whole;
-  return position > 100 ? 100 : static_cast<int>(position);
 }
 
 // The moving indicator of a child's wait: 5, 10, ... 100, then 5 again.
