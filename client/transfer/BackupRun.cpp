@@ -300,12 +300,11 @@ class CBackupRun {
           doc_.eventLog);
       return;
     }
-    int step = 0;
+    Notches notches;
     AwaitChildFile(
         child, WaitLimit(fileSize), [] { return plat::FileExists(kBackupTempCpt); },
         [&] {
-          step = step % 20 + 1;
-          if (progress_) progress_->SetEncrypting(step * 5);
+          if (progress_) progress_->SetEncrypting(notches.Next());
         });
     if (progress_) progress_->SetEncrypting(0);
   }

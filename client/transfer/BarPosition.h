@@ -1,5 +1,5 @@
 #pragma once
-// The position of a run's progress bar (0 to 100).
+// Positions of a run's progress bars (0 to 100).
 #include <cstdint>
 
 namespace arkvale {
@@ -11,5 +11,17 @@ inline int Position(uint64_t part, uint64_t whole) {
   uint64_t position = part * 100 / whole;
   return position > 100 ? 100 : static_cast<int>(position);
 }
+
+// The moving indicator of a child's wait: 5, 10, ... 100, then 5 again.
+class Notches {
+ public:
+  int Next() {
+    step_ = step_ % 20 + 1;
+    return step_ * 5;
+  }
+
+ private:
+  int step_ = 0;
+};
 
 }  // namespace arkvale

@@ -59,18 +59,6 @@ int64_t AnnouncedSize(const std::string& reply) {
   return negative ? 0 : value;
 }
 
-// The moving indicator of a child's wait: 5, 10, ... 100, then 5 again.
-class Notches {
- public:
-  int Next() {
-    step_ = step_ % 20 + 1;
-    return step_ * 5;
-  }
-
- private:
-  int step_ = 0;
-};
-
 class CRestoreRun {
  public:
   CRestoreRun(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress)
