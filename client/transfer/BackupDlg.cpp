@@ -8,7 +8,7 @@
 #include "client/resources/ResourceIds.h"
 #include "client/transfer/BackupRun.h"
 #include "client/transfer/RunFlags.h"
-#include "platform/Files.h"
+#include "client/transfer/StopFiles.h"
 #include "ui_BackupDlg.h"
 #include "widgets/ReportList.h"
 
@@ -154,7 +154,7 @@ void CBackupDlg::OnStartBackup() {
 }
 
 void CBackupDlg::OnStopBackup() {
-  if (FILE* stop = plat::OpenStream(kBackupStopFile, "w")) std::fclose(stop);
+  CreateStopFile(kBackupStopFile);
   ui_->stopButton->setEnabled(false);
 }
 

@@ -11,9 +11,11 @@
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/settings/InstallPaths.h"
+#include "client/transfer/BarPosition.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
+#include "client/transfer/StopFiles.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -31,14 +33,6 @@ enum class Mode { Manual, Automatic };
 // What the loop does after one file.
 enum class After { NextFile, LeaveLoop, EndEarly };
 
-// Bar position for part of whole, computed wide so big files cannot overflow; 0 for an empty
-// whole, never beyond a full bar.
-int Position(uint64_t part, uint64_t whole) {
-  if (whole == 0) return 0;
-  uint64_t position = part * 100 / whole;
-  return position > 100 ? 100 : static_cast<int>(position);
-}
-
 class CBackupRun {
  public:
   CBackupRun(Mode mode, CArkvaleDoc& doc, CSession& session, BackupProgress* progress)
@@ -51,7 +45,7 @@ class CBackupRun {
         key_(doc.EncryptionKey()) {}
 
   int RunManual(const SelectionSnapshot& selection) {
-    if (plat::FileExists(kBackupStopFile)) plat::RemoveFile(kBackupStopFile);
+    TakeStopFile(kBackupStopFile);
     // The dialog still shows the previous run's counts; a run that sends nothing must not keep
     // them.
     progress_->SetFilesTransmitted(0);
@@ -159,8 +153,7 @@ class CBackupRun {
   }
 
   After OfferFile(const std::string& path) {
-    if (manual() && plat::FileExists(kBackupStopFile)) {
-      plat::RemoveFile(kBackupStopFile);
+    if (manual() && TakeStopFile(kBackupStopFile)) {
       if (ReceiveWord(socket_, kLongReplyCapacity, {kNextRequest}) != kNextRequest) {
         doc_.Log(kLogWarning, "Error on request for file info while in stop backup");
         return After::EndEarly;
@@ -307,12 +300,11 @@ class CBackupRun {
           doc_.eventLog);
       return;
     }
-    int step = 0;
+    Notches notches;
     AwaitChildFile(
         child, WaitLimit(fileSize), [] { return plat::FileExists(kBackupTempCpt); },
         [&] {
-          step = step % 20 + 1;
-          if (progress_) progress_->SetEncrypting(step * 5);
+          if (progress_) progress_->SetEncrypting(notches.Next());
         });
     if (progress_) progress_->SetEncrypting(0);
   }

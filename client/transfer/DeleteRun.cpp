@@ -6,7 +6,6 @@
 #include "client/session/Session.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/StopFiles.h"
-#include "platform/Files.h"
 
 namespace arkvale {
 namespace {
@@ -23,7 +22,7 @@ class CDeleteRun {
         timeoutMs_(timeoutMs) {}
 
   int Run(std::vector<std::string> chosen) {
-    if (plat::FileExists(kDeleteStopFile)) plat::RemoveFile(kDeleteStopFile);
+    TakeStopFile(kDeleteStopFile);
     std::deque<std::string> paths(chosen.begin(), chosen.end());
     if (paths.empty()) return EndEarly();
     lock_ = session_.AcquireCommsLock();
@@ -45,8 +44,7 @@ class CDeleteRun {
     SendWord(socket_, std::to_string(count), timeoutMs_);
     std::size_t progress = 0;
     while (!paths.empty()) {
-      if (plat::FileExists(kDeleteStopFile)) {
-        plat::RemoveFile(kDeleteStopFile);
+      if (TakeStopFile(kDeleteStopFile)) {
         if (ReceiveReply(socket_, kLongReplyCapacity, timeoutMs_) != "SEND_ME_FILE_NAME") {
           doc_.Log(kLogWarning, "Error on request for file info while in stop backup");
           return EndEarly();
@@ -107,10 +105,6 @@ class CDeleteRun {
 int RunDelete(CArkvaleDoc& doc, CSession& session, IndexSink& list, DeleteProgress& dialog,
               std::vector<std::string> paths, int timeoutMs) {
   return CDeleteRun(doc, session, list, dialog, timeoutMs).Run(std::move(paths));
-}
-
-void CreateStopFile(const char* stopFile) {
-  if (FILE* stop = plat::OpenStream(stopFile, "w")) std::fclose(stop);
 }
 
 }  // namespace arkvale

@@ -9,9 +9,11 @@
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
+#include "client/transfer/BarPosition.h"
 #include "client/transfer/FileCopy.h"
 #include "client/transfer/RestoreTarget.h"
 #include "client/transfer/RunFlags.h"
+#include "client/transfer/StopFiles.h"
 #include "client/transfer/WatchedChild.h"
 #include "platform/Files.h"
 
@@ -57,25 +59,6 @@ int64_t AnnouncedSize(const std::string& reply) {
   return negative ? 0 : value;
 }
 
-// Bar position for part of whole; 0 for an empty whole, never beyond a full bar.
-int Position(uint64_t part, uint64_t whole) {
-  if (whole == 0) return 0;
-  uint64_t position = part * 100 / whole;
-  return position > 100 ? 100 : static_cast<int>(position);
-}
-
-// The moving indicator of a child's wait: 5, 10, ... 100, then 5 again.
-class Notches {
- public:
-  int Next() {
-    step_ = step_ % 20 + 1;
-    return step_ * 5;
-  }
-
- private:
-  int step_ = 0;
-};
-
 class CRestoreRun {
  public:
   CRestoreRun(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress)
@@ -87,7 +70,7 @@ class CRestoreRun {
         key_(doc.EncryptionKey()) {}
 
   int Run(const std::vector<IndexEntry>& rows) {
-    if (plat::FileExists(kRestoreStopFile)) plat::RemoveFile(kRestoreStopFile);
+    TakeStopFile(kRestoreStopFile);
     for (const IndexEntry& row : rows) totalBytes_ += static_cast<uint32_t>(row.size);
     if (rows.empty()) {
       restoreInProgress = false;
@@ -127,14 +110,6 @@ class CRestoreRun {
     return ReceiveReply(socket_, kReplyCapacity) == "OK";
   }
 
-  bool StopRequested() {
-    FILE* stop = plat::OpenStream(kRestoreStopFile, "r");
-    if (stop == nullptr) return false;
-    std::fclose(stop);
-    plat::RemoveFile(kRestoreStopFile);
-    return true;
-  }
-
   // A file that could not be restored for a reason other than the user's own answer: logged
   // with its path, and counted for the end of the run.
   void NotRestored(const std::string& target, const std::string& reason) {
@@ -149,7 +124,7 @@ class CRestoreRun {
 
   After RestoreFile(const IndexEntry& row) {
     const std::string& target = row.name;
-    if (StopRequested()) {
+    if (TakeStopFile(kRestoreStopFile)) {
       SendWord(socket_, "STOP_RESTORE");
       return After::Stop;
     }
