@@ -16,6 +16,7 @@
 #include "client/transfer/StopFiles.h"
 #include "client/transfer/WatchedChild.h"
 #include "platform/Files.h"
+#include "platform/Replacement.h"
 
 namespace arkvale {
 
@@ -133,9 +134,12 @@ class CRestoreRun {
     if (reply.empty()) return After::LostConnection;
     const int64_t announced = AnnouncedSize(reply);
 
-    const std::optional<plat::FileStatus> existing = plat::StatFile(target);
+    // Translated once; every later step on the target uses this.
+    const std::optional<plat::HostPath> place = plat::Resolve(target);
+    // A symbolic link in the target's place is replaced like a file, never written through.
+    const std::optional<plat::FileStatus> existing = place ? plat::StatEntry(*place) : std::nullopt;
     // Only a file is ever replaced: a directory, device, FIFO or socket in its place stays.
-    if (existing && !existing->isFile) {
+    if (existing && !existing->isFile && !existing->isLink) {
       NotRestored(target, "something other than a file is in its place");
       return Skip();
     }
@@ -144,18 +148,25 @@ class CRestoreRun {
       return Skip();
     }
     plat::RemoveFile(kRestoreTempCpt);
-    switch (PrepareTargetDirectory(target)) {
+    switch (PrepareTargetDirectory(target, place)) {
       case TargetDirectory::Ready:
         break;
       case TargetDirectory::DriveFailed:
         prompt_.ShowMessage(kDriveChangeError, kCaption, Icon::Error, Owner::None);
-        doc_.Log(kLogError, kDriveChangeError);
+        doc_.Log(kLogError, std::string(kDriveChangeError) + ": " + target);
         ++failures_;
         return Skip();
       case TargetDirectory::DirectoryFailed:
-        doc_.Log(kLogError, kMakeDirectoryError);
+        doc_.Log(kLogError, std::string(kMakeDirectoryError) + ": " + target);
         ++failures_;
         return Skip();
+      case TargetDirectory::Refused:
+        NotRestored(target, "its path leads outside its drive");
+        return Skip();
+    }
+    if (!place) {
+      NotRestored(target, "its drive is not known");
+      return Skip();
     }
     FILE* data = plat::OpenStream(kRestoreTempCpt, "wb", kTransitMode);
     if (data == nullptr) {
@@ -178,13 +189,15 @@ class CRestoreRun {
 
     // The old content is kept aside as well, but the target itself is only ever replaced
     // whole, by Place.
-    if (existing) {
+    // (A dangling link has nothing to keep.)
+    const bool keepsOld = existing && (existing->isFile || plat::StatFile(*place));
+    if (keepsOld) {
       my_file_copy(target, kRestoreSafetyCopy, prompt_, doc_.eventLog, Owner::RestoreDialog);
     }
     if (!written) {
       NotRestored(target, std::string("its data could not be written to ") + kRestoreTempCpt);
-    } else if (Decrypt(target, existing.has_value()) == Decryption::Done && Decompress(target)) {
-      Place(row, existing);
+    } else if (Decrypt(target, keepsOld) == Decryption::Done && Decompress(target)) {
+      Place(row, *place);
     }
     DiscardTemporaryFiles();
     SendWord(socket_, "OK");
@@ -282,13 +295,15 @@ class CRestoreRun {
 
   // Puts the restored file in place with one rename in the target's own directory, with the
   // time the index lists, so the next backup does not take it for a changed file.
-  void Place(const IndexEntry& row, const std::optional<plat::FileStatus>& existing) {
-    const unsigned mode = existing ? existing->mode : kNewFileMode;
-    if (!plat::CopyFileAtomically(kRestoreTempFile, row.name, mode)) {
+  void Place(const IndexEntry& row, const plat::HostPath& place) {
+    plat::Replacement replacement;
+    const std::optional<plat::HostPath> restored = plat::Resolve(kRestoreTempFile);
+    if (!restored || !replacement.Open(place, kNewFileMode) || !replacement.CopyFrom(*restored) ||
+        !replacement.Commit()) {
       NotRestored(row.name, "it could not be written to its place");
       return;
     }
-    plat::SetModificationTime(row.name, row.modified);
+    plat::SetModificationTime(place, row.modified);
   }
 
   // Restored content in transit is not left on disk.
@@ -320,6 +335,7 @@ class CRestoreRun {
   int EndLost() {
     progress_.SetTransmission(0);
     session_.ReleaseCommsLock(lock_);
+    ReportFailures();
     doc_.Log(kLogError, kLostConnection);
     prompt_.ShowMessage(kLostConnection, kCaption, Icon::Error, Owner::None);
     progress_.DisableStopButton();

@@ -30,7 +30,11 @@ class CurrentDirectoryKeeper {
 
 }  // namespace
 
-TargetDirectory PrepareTargetDirectory(const std::string& target) {
+TargetDirectory PrepareTargetDirectory(const std::string& target,
+                                       const std::optional<plat::HostPath>& place) {
+  if (place && plat::DirectoryOfExists(*place)) return TargetDirectory::Ready;
+  // Refused before the walk, which would make the directories in front of the "..".
+  if (!plat::FullWindowsPath(target)) return TargetDirectory::Refused;
   // Split like _splitpath: an optional "X:", then everything up to the last separator.
   std::string drive;
   std::string rest = target;
@@ -40,7 +44,6 @@ TargetDirectory PrepareTargetDirectory(const std::string& target) {
   }
   std::string::size_type last = rest.find_last_of("\\/");
   std::string directory = last == std::string::npos ? std::string() : rest.substr(0, last + 1);
-  if (plat::StatFile(drive + directory)) return TargetDirectory::Ready;
 
   CurrentDirectoryKeeper keeper;
   const int driveNumber = drive.empty() ? 0 : static_cast<unsigned char>(drive[0]) - 64;
