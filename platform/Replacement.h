@@ -24,10 +24,6 @@ class Replacement {
   // The temporary file's descriptor, for writing the content (and reading it back).
   int fd() const { return fd_; }
 
-  // Appends the content of the file at source; false (errno set) when it cannot be read or
-  // written.
-  bool CopyFrom(const HostPath& source);
-
   // Flushes the content to disk and renames it over place, which is replaced itself: a symbolic
   // link there gives way, its target is not written. False (errno set) with the temporary
   // removed and place as it was.
