@@ -58,7 +58,7 @@ class Server {
 
   ServerConfig config_;
   Catalog catalog_;
-  ObjectStore store_;
+  std::unique_ptr<ObjectStore> store_;
   int dataLock_ = -1;
   int listenFd_ = -1;
   int wakeRead_ = -1;
