@@ -16,7 +16,6 @@
 #include <set>
 #include <stdexcept>
 
-#include "server/LocalObjectStore.h"
 #include "server/ServerLog.h"
 
 namespace arkvale::server {
@@ -49,20 +48,15 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
       catalog_(CatalogPathIn(config_.dataDirectory)),
-      store_(std::make_unique<LocalObjectStore>(ObjectsPathIn(config_.dataDirectory))) {
-  // Two servers on one directory would sweep away each other's uploads in flight.
-  std::string lockPath = config_.dataDirectory + "/server.lock";
-  dataLock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (dataLock_ < 0) throw std::runtime_error(Errno("cannot open " + lockPath));
-  if (::flock(dataLock_, LOCK_EX | LOCK_NB) != 0) {
-    ::close(dataLock_);
-    throw std::runtime_error("another server serves " + config_.dataDirectory);
-  }
+      store_(OpenObjectStore(config_.objects, ObjectsPathIn(config_.dataDirectory))) {
+  // Two servers on one directory would sweep away each other's uploads in flight; a shared
+  // store's sweep spares young objects instead.
+  if (config_.objects.uri.empty()) LockDataDirectory();
   std::vector<std::string> objects = catalog_.Objects();
   store_->Sweep(std::set<std::string>(objects.begin(), objects.end()));
   int wake[2];
   if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-    ::close(dataLock_);
+    if (dataLock_ >= 0) ::close(dataLock_);
     throw std::runtime_error(Errno("pipe"));
   }
   wakeRead_ = wake[0];
@@ -76,7 +70,7 @@ Server::~Server() {
   if (listenFd_ >= 0) ::close(listenFd_);
   ::close(wakeRead_);
   ::close(wakeWrite_);
-  ::close(dataLock_);
+  if (dataLock_ >= 0) ::close(dataLock_);
 }
 
 std::uint16_t Server::Listen() {
@@ -101,6 +95,17 @@ void Server::Stop() {
   stopping_ = true;
   char byte = 1;
   [[maybe_unused]] ssize_t ignored = ::write(wakeWrite_, &byte, 1);
+}
+
+void Server::LockDataDirectory() {
+  std::string lockPath = config_.dataDirectory + "/server.lock";
+  dataLock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (dataLock_ < 0) throw std::runtime_error(Errno("cannot open " + lockPath));
+  if (::flock(dataLock_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(dataLock_);
+    dataLock_ = -1;
+    throw std::runtime_error("another server serves " + config_.dataDirectory);
+  }
 }
 
 void Server::ReapFinished() {
