@@ -2,9 +2,11 @@
 // survives a killed server and a store that goes away for a while, and large data streams.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -205,6 +207,37 @@ TEST_F(S3ServerTest, ALargeFileStreamsBothWaysWithFlatServerMemory) {
   // One part in memory and a little for the transfers, nowhere near the file's size.
   std::size_t growth = PeakMemoryOf(server->pid()) - before;
   EXPECT_LT(growth, 80 * kMiB) << "peak memory grew by " << growth / kMiB << " MiB";
+}
+
+}  // namespace
+}  // namespace arkvale::test
+
+namespace arkvale::test {
+namespace {
+
+TEST(S3OptionsTest, AStoreNamedWronglyOrWithKeysOthersCanReadIsRefused) {
+  std::string pattern = (fs::temp_directory_path() / "arkvale-s3-options-XXXXXX").string();
+  ASSERT_TRUE(::mkdtemp(pattern.data()));
+  std::string keys = pattern + "/keys";
+  std::ofstream(keys) << "access\nsecret\n";
+  fs::permissions(keys, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ::unsetenv("AWS_ENDPOINT_URL");
+  auto listUsers = [&](const std::vector<std::string>& options) {
+    std::string command = ReferenceServer::ProgramPath() + " --data " + pattern + "/data";
+    for (const std::string& option : options) command += " '" + option + "'";
+    int status = std::system((command + " list-users >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::vector<std::string> store = {"--objects",          "s3://bucket/prefix", "--s3-endpoint",
+                                    "http://127.0.0.1:9", "--s3-credentials",   keys};
+  EXPECT_EQ(listUsers(store), 1);
+  fs::permissions(keys, fs::perms::owner_read);
+  EXPECT_EQ(listUsers(store), 0);
+  EXPECT_EQ(listUsers({"--objects", "bucket", "--s3-credentials", keys}), 1);
+  EXPECT_EQ(listUsers({"--objects", "s3://bucket", "--s3-credentials", keys}), 1);  // no endpoint
+  // The service's unit passes an empty setting for files in the data directory.
+  EXPECT_EQ(listUsers({"--objects", ""}), 0);
+  fs::remove_all(pattern);
 }
 
 }  // namespace
