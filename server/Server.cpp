@@ -16,6 +16,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "server/OpenCatalog.h"
 #include "server/ServerLog.h"
 
 namespace arkvale::server {
@@ -47,12 +48,12 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 
 Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
-      catalog_(CatalogPathIn(config_.dataDirectory)),
+      catalog_(OpenCatalog(config_.dataDirectory)),
       store_(OpenObjectStore(config_.objects, ObjectsPathIn(config_.dataDirectory))) {
   // Two servers on one directory would sweep away each other's uploads in flight; a shared
   // store's sweep spares young objects instead.
   if (config_.objects.uri.empty()) LockDataDirectory();
-  std::vector<std::string> objects = catalog_.Objects();
+  std::vector<std::string> objects = catalog_->Objects();
   store_->Sweep(std::set<std::string>(objects.begin(), objects.end()));
   int wake[2];
   if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -121,7 +122,7 @@ void Server::ReapFinished() {
 }
 
 void Server::Serve(Connection& connection, int id) {
-  ClientSession(connection.fd, id, catalog_, *store_, config_.session).Run();
+  ClientSession(connection.fd, id, *catalog_, *store_, config_.session).Run();
   LogConnection(id, "connection closed");
   std::lock_guard<std::mutex> hold(connectionsMutex_);
   ::close(connection.fd);

@@ -47,7 +47,7 @@ class Server {
   // From any thread.
   void Stop();
 
-  Catalog& catalog() { return catalog_; }
+  Catalog& catalog() { return *catalog_; }
 
  private:
   struct Connection {
@@ -60,7 +60,7 @@ class Server {
   void LockDataDirectory();
 
   ServerConfig config_;
-  Catalog catalog_;
+  std::unique_ptr<Catalog> catalog_;
   std::unique_ptr<ObjectStore> store_;
   int dataLock_ = -1;
   int listenFd_ = -1;
