@@ -152,6 +152,8 @@ start_server() {
   "$server" "${common[@]}" --port "${server_ports[$i]}" serve \
     >"$work/server$i.out" 2>>"$work/server$i.log" &
   server_pids[$i]=$!
+  # Its death by SIGKILL is the demo's doing, not news for the terminal.
+  disown "$!"
   for _ in $(seq 100); do grep -q "listening" "$work/server$i.out" 2>/dev/null && return; sleep 0.1; done
   echo "server $i did not start" >&2
   cat "$work/server$i.log" >&2
@@ -220,9 +222,10 @@ stored_before=$(cat "$work"/server*.log | grep -c ': stored$' || true)
 victim=${server_pids[1]}
 ( sleep 2; kill -9 "$victim" ) &
 killer=$!
-say "3 servers, one killed with SIGKILL after 2 s: $(run_clients kill) files/s"
+# Clients of the killed server end their run early, so files/s means little here.
+run_clients kill >/dev/null
+say "3 servers, one killed with SIGKILL 2 s into a run: the clients it served ended that run early"
 wait $killer
-wait "$victim" 2>/dev/null || true
 server_pids[1]=""
 kill "$sampler" 2>/dev/null || true
 
