@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -59,8 +60,11 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// Sleeps between looks instead of spinning: the retrieval's thread needs the processor.
 void WaitUntil(const std::function<bool()>& done) {
-  while (!done()) QApplication::processEvents(QEventLoop::AllEvents, 5);
+  QTimer tick;
+  tick.start(2);
+  while (!done()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // "SEND_BACKED_UP_FILES", the length, "OK" and the listing, as fast as the socket gives it.
