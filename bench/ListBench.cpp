@@ -1,8 +1,9 @@
 // Times the Restore command of the real main window against a running arkvale-server holding
 // many files: from the command to the list painted in the shown dialog, one click on each column
 // heading, and the bare exchange on the same connection for comparison.
-//   arkvale-list-bench PORT WORK_DIR PASSWORD USER...
-// WORK_DIR becomes the client's data root. Each user's stored files are listed in turn.
+//   arkvale-list-bench PORT WORK_DIR USER PASSWORD
+// WORK_DIR becomes the client's data root; the server's data directory lies beside it
+// (bench/with-server.sh). The account is filled to 1,000, 10,000 and 100,000 files in turn.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -133,11 +134,27 @@ Figures Measure(CMainFrame& frame) {
   return f;
 }
 
+// Adds files to the account until it holds total, straight into the server's catalog (it lies
+// beside the client's directory): paths under a few hundred folders with random names, sizes and
+// times. The data itself is not needed for a listing.
+bool FillCatalog(const std::string& clientDir, const std::string& user, int from, int total) {
+  const std::string catalog = clientDir + "/../server/catalog.sqlite";
+  const std::string sql =
+      "WITH RECURSIVE n(i) AS (SELECT " + std::to_string(from) +
+      " UNION ALL SELECT i + 1 FROM n WHERE i + 1 < " + std::to_string(total) +
+      ") INSERT INTO files(user, path, size, modified, stored_bytes, object) SELECT CAST('" + user +
+      "' AS BLOB), CAST(printf('C:\\Users\\bench\\Documents\\Folder %d\\Report %s.txt', "
+      "i % 331, lower(hex(randomblob(5)))) AS BLOB), abs(random() % 50000000), "
+      "1000000000 + abs(random() % 700000000), 1024, 'none' FROM n;";
+  const std::string command = "sqlite3 '" + catalog + "' \"" + sql + "\"";
+  return std::system(command.c_str()) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 5) {
-    std::cerr << "usage: arkvale-list-bench PORT WORK_DIR PASSWORD USER...\n";
+  if (argc != 5) {
+    std::cerr << "usage: arkvale-list-bench PORT WORK_DIR USER PASSWORD\n";
     return 2;
   }
   QApplication app(argc, argv);
@@ -151,20 +168,26 @@ int main(int argc, char** argv) {
     return 1;
   }
   QuietPrompt prompt;
+  ConfigSettings config;
+  config.userName = argv[3];
+  config.password = argv[4];
+  config.encryptionKey = "bench";
+  config.serverName = "bench";  // + ".localhost": this machine
+  if (!SaveConfigFile(kInstallDirectory, config, {prompt})) return 1;
   std::printf("%8s %10s %10s %7s %12s %8s %8s %8s\n", "files", "bare (s)", "shown (s)", "ratio",
               "released (s)", "name", "size", "time");
-  for (int u = 4; u < argc; ++u) {
-    ConfigSettings config;
-    config.userName = argv[u];
-    config.password = argv[3];
-    config.encryptionKey = "bench";
-    config.serverName = "bench";  // + ".localhost": this machine
-    if (!SaveConfigFile(kInstallDirectory, config, {prompt})) return 1;
+  int stored = 0;
+  for (int total : {1000, 10000, 100000}) {
+    if (!FillCatalog(argv[2], argv[3], stored, total)) {
+      std::cerr << "could not fill the catalog\n";
+      return 1;
+    }
+    stored = total;
     CArkvaleDoc doc(prompt);
     CMainFrame frame(doc);
     frame.session().serverPort = port;
     if (frame.session().ConnectAutomatically() != 0) {
-      std::cerr << "connection failed for " << argv[u] << "\n";
+      std::cerr << "connection failed\n";
       return 1;
     }
     Figures f = Measure(frame);
