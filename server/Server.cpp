@@ -53,8 +53,7 @@ Server::Server(ServerConfig config)
   // Two servers on one directory would sweep away each other's uploads in flight; a shared
   // store's sweep spares young objects instead.
   if (config_.objects.uri.empty()) LockDataDirectory();
-  std::vector<std::string> objects = catalog_->Objects();
-  store_->Sweep(std::set<std::string>(objects.begin(), objects.end()));
+  Sweep();
   int wake[2];
   if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
     if (dataLock_ >= 0) ::close(dataLock_);
@@ -66,6 +65,7 @@ Server::Server(ServerConfig config)
 
 Server::~Server() {
   Stop();
+  if (sweeper_.joinable()) sweeper_.join();
   for (auto& connection : connections_)
     if (connection->thread.joinable()) connection->thread.join();
   if (listenFd_ >= 0) ::close(listenFd_);
@@ -96,6 +96,29 @@ void Server::Stop() {
   stopping_ = true;
   char byte = 1;
   [[maybe_unused]] ssize_t ignored = ::write(wakeWrite_, &byte, 1);
+  // Taken once so the sweeper is either before its check of stopping_ or already waiting.
+  { std::lock_guard<std::mutex> hold(sweepMutex_); }
+  sweepWake_.notify_all();
+}
+
+void Server::Sweep() {
+  // The catalog is read before the store is listed: an object committed in between is young,
+  // and the grace period spares it.
+  std::vector<std::string> objects = catalog_->Objects();
+  store_->Sweep(std::set<std::string>(objects.begin(), objects.end()));
+}
+
+void Server::SweepPeriodically() {
+  std::unique_lock<std::mutex> hold(sweepMutex_);
+  while (!sweepWake_.wait_for(hold, config_.sweepInterval, [this] { return stopping_.load(); })) {
+    hold.unlock();
+    try {
+      Sweep();
+    } catch (const std::exception& error) {
+      LogLine(std::string("sweep skipped: ") + error.what());
+    }
+    hold.lock();
+  }
 }
 
 void Server::LockDataDirectory() {
@@ -131,6 +154,10 @@ void Server::Serve(Connection& connection, int id) {
 }
 
 void Server::Run() {
+  // Only a shared store sweeps while serving: its sweep spares objects younger than the grace
+  // period, whereas the local sweep removes every upload in flight and is safe only at start.
+  if (!config_.objects.uri.empty() && config_.sweepInterval.count() > 0 && !sweeper_.joinable())
+    sweeper_ = std::thread([this] { SweepPeriodically(); });
   while (!stopping_) {
     pollfd waits[2] = {{listenFd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
     int ready = ::poll(waits, 2, 1000);
@@ -185,6 +212,7 @@ void Server::Run() {
   for (auto& connection : connections_)
     if (connection->thread.joinable()) connection->thread.join();
   connections_.clear();
+  if (sweeper_.joinable()) sweeper_.join();
   LogLine("server stopped");
 }
 

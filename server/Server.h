@@ -2,6 +2,8 @@
 // The listening server: one thread per connection, a bounded number of them, and a clean stop
 // that ends every connection (an upload in flight leaves nothing behind).
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -25,6 +27,8 @@ struct ServerConfig {
   SessionSettings session;
   int maxConnections = 64;
   ObjectStoreConfig objects;
+  // How often a server on a shared store sweeps it again while serving; zero: at start only.
+  std::chrono::seconds sweepInterval{3600};
 };
 
 // The catalog file and the object store inside a data directory (created owner-only when
@@ -60,6 +64,8 @@ class Server {
   void Serve(Connection& connection, int id);
   void ReapFinished();
   void LockDataDirectory();
+  void Sweep();
+  void SweepPeriodically();
 
   ServerConfig config_;
   std::unique_ptr<Catalog> catalog_;
@@ -72,6 +78,9 @@ class Server {
   std::mutex connectionsMutex_;
   std::list<std::unique_ptr<Connection>> connections_;
   int nextId_ = 0;
+  std::thread sweeper_;
+  std::mutex sweepMutex_;
+  std::condition_variable sweepWake_;
 };
 
 }  // namespace arkvale::server

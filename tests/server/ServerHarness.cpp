@@ -35,7 +35,8 @@ void StorageTest::SetUp() {
 }
 
 ServerHarness::ServerHarness(const Storage& storage, server::SessionSettings settings,
-                             const ServerHarness* sharedWith) {
+                             const ServerHarness* sharedWith,
+                             const std::function<void(server::ServerConfig&)>& adjust) {
   std::string pattern = (fs::temp_directory_path() / "arkvale-server-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
   root_ = pattern;
@@ -58,6 +59,7 @@ ServerHarness::ServerHarness(const Storage& storage, server::SessionSettings set
                                                   << cluster.secretKey() << "\n";
     fs::permissions(config.objects.credentialsFile, fs::perms::owner_read);
   }
+  if (adjust) adjust(config);
   server_ = std::make_unique<server::Server>(config);
   server_->catalog().AddUser("ann", "secret", 100);
   port_ = server_->Listen();

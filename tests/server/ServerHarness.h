@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,7 +37,8 @@ class ServerHarness {
   // names another harness whose database and bucket this server should serve too.
   explicit ServerHarness(const Storage& storage = Storage{},
                          server::SessionSettings settings = server::SessionSettings{},
-                         const ServerHarness* sharedWith = nullptr);
+                         const ServerHarness* sharedWith = nullptr,
+                         const std::function<void(server::ServerConfig&)>& adjust = {});
   explicit ServerHarness(server::SessionSettings settings) : ServerHarness(Storage{}, settings) {}
   ~ServerHarness();
   ServerHarness(const ServerHarness&) = delete;
@@ -46,6 +48,7 @@ class ServerHarness {
   server::Catalog& catalog() { return server_->catalog(); }
   const std::string& dataDirectory() const { return data_; }
   const std::string& catalogUri() const { return catalogUri_; }
+  const server::S3Location& bucket() const { return bucket_; }
   // Names of the objects in the store: the files of the data directory, or the bucket's keys.
   std::vector<std::string> ObjectFiles() const;
 

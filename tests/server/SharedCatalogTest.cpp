@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "server/ObjectStore.h"
+#include "server/S3Client.h"
 #include "tests/server/Dialogues.h"
 #include "tests/server/PostgresService.h"
 #include "tests/server/RawClient.h"
@@ -130,6 +132,31 @@ TEST_P(SharedCatalogTest, AccountCommandsActOnTheSharedCatalog) {
   // Nothing of the accounts went to the local catalog.
   EXPECT_FALSE(fs::exists(pattern + "/data/catalog.sqlite"));
   fs::remove_all(pattern);
+}
+
+// Only a shared store is swept while serving (the local sweep runs at start only).
+class SweepWhileServingTest : public StorageTest {};
+INSTANTIATE_TEST_SUITE_P(, SweepWhileServingTest,
+                         testing::Values(Storage{"PostgresS3", true, true}), StorageName);
+
+TEST_P(SweepWhileServingTest, AnOrphanPastTheGraceGoesWhileTheServerRuns) {
+  ServerHarness server(GetParam(), {}, nullptr, [](server::ServerConfig& config) {
+    config.sweepInterval = std::chrono::seconds(1);
+    config.objects.graceSeconds = 2;
+  });
+  auto client = LoggedInClient(server.port());
+  ASSERT_EQ(BackupOne(*client, "C:\\kept.txt", 4, 1, "kept"), "FILE_TRANSFER_SUCCESS");
+  std::vector<std::string> kept = server.ObjectFiles();
+  // As a server that died between its upload and the commit leaves it.
+  ASSERT_EQ(server::S3Client(server.bucket()).Send("PUT", server::NewObjectId(), {}, "lost").status,
+            200);
+  std::vector<std::string> objects;
+  for (int i = 0; i < 300 && objects != kept; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    objects = server.ObjectFiles();
+  }
+  EXPECT_EQ(objects, kept);
+  EXPECT_EQ(RestoreOne(*client, "C:\\kept.txt"), "kept");
 }
 
 }  // namespace
