@@ -1,6 +1,5 @@
 #include "client/transfer/BackupRun.h"
 
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -17,6 +16,7 @@
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
 #include "client/transfer/StopFiles.h"
+#include "client/transfer/Translate.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -36,10 +36,6 @@ enum class Mode { Manual, Automatic };
 bool IsRefusal(std::string_view reply) {
   return reply == "BAD_FILE_INFO" || reply == "BAD_SIZE" || reply == "FILE_TRANSFER_ERROR" ||
          reply == "UNKNOWN_COMMAND";
-}
-
-std::string Tr(const char* text) {
-  return QCoreApplication::translate("BackupRun", text).toStdString();
 }
 
 // What the loop does after one file.
@@ -146,8 +142,10 @@ class CBackupRun {
     // A path the server's index cannot list could be stored but never restored.
     std::erase_if(sendList_, [this](const std::string& path) {
       if (FitsIndexLine(path)) return false;
-      doc_.Log(kLogWarning,
-               Tr("File not backed up, its path is too long for the server's index: ") + path);
+      doc_.Log(
+          kLogWarning,
+          Tr("BackupRun", "File not backed up, its path is too long for the server's index: ") +
+              path);
       ++unlisted_;
       return true;
     });
@@ -293,7 +291,8 @@ class CBackupRun {
 
   // The file was not stored; it counts against the summary.
   After Refused(const std::string& text, const std::string& word) {
-    doc_.Log(kLogWarning, text + Tr("  File not backed up, the server refused it: ") + word);
+    doc_.Log(kLogWarning,
+             text + Tr("BackupRun", "  File not backed up, the server refused it: ") + word);
     return After::NextFile;
   }
 
