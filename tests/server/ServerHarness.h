@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/S3Client.h"
 #include "server/Server.h"
 
 namespace arkvale::test {
@@ -17,6 +18,7 @@ namespace arkvale::test {
 struct Storage {
   std::string name;
   bool postgresCatalog = false;
+  bool s3Objects = false;  // a bucket of the shared Ceph cluster in place of local files
 };
 std::vector<Storage> EveryStorage();
 std::string StorageName(const testing::TestParamInfo<Storage>& info);
@@ -30,11 +32,11 @@ class StorageTest : public testing::TestWithParam<Storage> {
 
 class ServerHarness {
  public:
-  // A shared catalog is a fresh database unless sharedCatalog names one in use (another
-  // harness's catalogUri()).
+  // A shared catalog is a fresh database and an S3 store a fresh bucket, unless sharedWith
+  // names another harness whose database and bucket this server should serve too.
   explicit ServerHarness(const Storage& storage = Storage{},
                          server::SessionSettings settings = server::SessionSettings{},
-                         const std::string& sharedCatalog = {});
+                         const ServerHarness* sharedWith = nullptr);
   explicit ServerHarness(server::SessionSettings settings) : ServerHarness(Storage{}, settings) {}
   ~ServerHarness();
   ServerHarness(const ServerHarness&) = delete;
@@ -44,13 +46,14 @@ class ServerHarness {
   server::Catalog& catalog() { return server_->catalog(); }
   const std::string& dataDirectory() const { return data_; }
   const std::string& catalogUri() const { return catalogUri_; }
-  // Names of the files in the data directory's object store.
+  // Names of the objects in the store: the files of the data directory, or the bucket's keys.
   std::vector<std::string> ObjectFiles() const;
 
  private:
   std::string root_;
   std::string data_;
   std::string catalogUri_;
+  server::S3Location bucket_;  // bucket empty: local files
   std::unique_ptr<server::Server> server_;
   std::thread thread_;
   std::uint16_t port_ = 0;
