@@ -39,7 +39,11 @@ std::string AutostartEntryPath() { return host::Join(AutostartDirectory(), "arkv
 
 StartupResult AddStartupEntry() {
   std::optional<std::string> program = ToHostPath(std::string(kInstallDirectory) + "\\arkvale.exe");
-  if (!program || !host::MakeDirectories(AutostartDirectory())) return StartupResult::kCannotOpen;
+  // An entry is read line by line: a line break in the path would cut its Exec short.
+  if (!program || program->find_first_of("\r\n") != std::string::npos ||
+      !host::MakeDirectories(AutostartDirectory())) {
+    return StartupResult::kCannotOpen;
+  }
   std::string entry =
       "[Desktop Entry]\n"
       "Type=Application\n"

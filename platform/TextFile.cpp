@@ -25,9 +25,16 @@ std::optional<std::string> ReadTextLine(FILE* stream, std::size_t bufferSize) {
   return line;
 }
 
-std::optional<std::string> ReadLineDropLast(FILE* stream, std::size_t bufferSize) {
+std::optional<std::string> ReadValueLine(FILE* stream, std::size_t bufferSize) {
+  if (stream != nullptr && std::ftell(stream) == 0) {
+    char mark[3] = {};
+    const std::size_t got = std::fread(mark, 1, sizeof mark, stream);
+    if (got != sizeof mark || std::string(mark, got) != "\xEF\xBB\xBF") std::rewind(stream);
+  }
   std::optional<std::string> line = ReadTextLine(stream, bufferSize);
-  if (line) line->pop_back();
+  if (!line) return line;
+  if (line->ends_with('\n')) line->pop_back();
+  while (line->ends_with('\r')) line->pop_back();
   return line;
 }
 

@@ -11,8 +11,9 @@ namespace plat {
 // newline; a longer line comes back in pieces. nullopt at end of file with nothing read.
 std::optional<std::string> ReadTextLine(FILE* stream, std::size_t bufferSize);
 
-// The reading rule of the system's own files: one ReadTextLine, then drop the last character
-// of what was read, whatever it is. nullopt at end of file.
-std::optional<std::string> ReadLineDropLast(FILE* stream, std::size_t bufferSize);
+// The reading rule of the system's own files: one ReadTextLine without its line end (LF, or CR
+// LF) and the CRs left before it, so a file edited elsewhere reads like one written here. A
+// UTF-8 byte-order mark at the start of the file is skipped. nullopt at end of file.
+std::optional<std::string> ReadValueLine(FILE* stream, std::size_t bufferSize);
 
 }  // namespace plat

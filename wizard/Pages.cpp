@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "client/settings/ConfigFile.h"
-#include "client/settings/FieldString.h"
 #include "ui_KeyPage.h"
 #include "ui_ServerPage.h"
 #include "ui_StartupPage.h"
@@ -92,7 +91,7 @@ CServerPage::CServerPage(const WizardSettings& settings, Prompt& prompt, QWidget
   ui_->setupUi(this);
   WireButtons(ui_->nextButton, ui_->backButton, ui_->quitButton);
   Name(ui_->serverNameEdit, ids::kServerName, ui_->serverNameLabel);
-  Limit(ui_->serverNameEdit, FieldString<100>::kCapacity);
+  Limit(ui_->serverNameEdit, kLongestServerName);
   ui_->serverNameEdit->setText(Text(settings.serverName));
 }
 

@@ -44,7 +44,7 @@ class CArkvaleDoc : public CSelection {
   FieldString<100> userName;
   FieldString<100> password;
   std::string encryptionKey;
-  FieldString<100> serverName;
+  FieldString<kLongestServerName + 1> serverName;
   int logFilesToKeep = 5;
   int trayIcon = 1;
   int minimizedWindow = 0;

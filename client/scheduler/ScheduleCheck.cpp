@@ -7,6 +7,7 @@
 #include "client/scheduler/ScheduleLock.h"
 #include "client/settings/ConfigFile.h"
 #include "client/transfer/RunFlags.h"
+#include "client/transfer/Translate.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -50,6 +51,8 @@ long long MinutesOfDay(const std::string& hour, const std::string& minute) {
 
 ScheduleMoment MomentAt(std::time_t now) {
   std::tm local{};
+  // localtime_r keeps the zone it first met; the user may have changed it since.
+  tzset();
   localtime_r(&now, &local);
   ScheduleMoment moment;
   moment.now = now;
@@ -92,18 +95,35 @@ void CScheduleCheck::Check() {
 void CScheduleCheck::CheckHoldingLock() {
   const ScheduleMoment moment = MomentAt(clock_());
   std::optional<ScheduleSettings> settings = ReadScheduleFile(doc_.installDirectory);
-  if (!settings || !settings->enabled || settings->backupSetPath.empty() ||
-      !plat::StatFile(settings->backupSetPath)) {
+  if (!settings || !settings->enabled || settings->backupSetPath.empty()) return;
+  if (!plat::StatFile(settings->backupSetPath)) {
+    // A schedule that can never run says so, once a day rather than every five minutes.
+    const std::string day = moment.month + moment.day;
+    if (missingSetReported_ != day + settings->backupSetPath) {
+      missingSetReported_ = day + settings->backupSetPath;
+      doc_.Log(kLogWarning, Tr("ScheduleCheck",
+                               "Automatic backup cannot run, its backup file set is missing: ") +
+                                settings->backupSetPath);
+    }
     return;
   }
   const uint32_t now = static_cast<uint32_t>(moment.now);
   // Unsigned: a last start in the future (clock set back) is far away and lets the start go.
   if (now - ReadLastBackup(doc_.installDirectory) <= kLatestSecondTooSoon) return;
+  if (unrecordedStart_ && now - *unrecordedStart_ <= kLatestSecondTooSoon) return;
   scheduleDue_ = ScheduleDueAt(*settings, moment);
   if (!scheduleDue_) return;
   scheduleSuspended = true;
   // Written before the run starts, so a run that ends at once and resets it comes after.
-  WriteLastBackup(doc_.installDirectory, now);
+  if (WriteLastBackup(doc_.installDirectory, now)) {
+    unrecordedStart_.reset();
+  } else {
+    // Kept here instead, or every check would start another backup.
+    unrecordedStart_ = now;
+    doc_.Log(kLogError,
+             Tr("ScheduleCheck",
+                "The start of the automatic backup could not be written to last_backup"));
+  }
   start_(settings->backupSetPath);
   scheduleSuspended = false;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The five-minute schedule check: decides from sched.dat, the clock and last_backup whether the
 // automatic backup is due, and starts it. Runs on the user-interface thread.
+#include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "client/scheduler/ScheduleFile.h"
@@ -50,6 +52,10 @@ class CScheduleCheck {
   Starter start_;
   Clock clock_;
   bool scheduleDue_ = false;
+  // The day and backup set of the latest report of a missing set.
+  std::string missingSetReported_;
+  // The latest start last_backup could not record; the twelve-hour gate also holds for it.
+  std::optional<uint32_t> unrecordedStart_;
 };
 
 }  // namespace arkvale

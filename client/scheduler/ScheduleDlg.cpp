@@ -8,16 +8,17 @@
 #include "client/selection/BackupSetCommands.h"
 #include "client/settings/Prompt.h"
 #include "platform/Paths.h"
+#include "platform/WindowsNames.h"
 #include "ui_ScheduleDlg.h"
 
 namespace arkvale {
 
 namespace {
 
-// A value the list does not hold leaves it without a choice, and so saves as an empty line.
+// A value the list does not hold exactly ("7" for "07") leaves it without a choice, and so saves
+// as an empty line.
 void SelectEntry(QComboBox* list, const std::string& value) {
-  list->setCurrentIndex(
-      value.empty() ? -1 : list->findText(QString::fromStdString(value), Qt::MatchStartsWith));
+  list->setCurrentIndex(list->findText(QString::fromStdString(value), Qt::MatchExactly));
 }
 
 std::string Entry(const QComboBox* list) { return list->currentText().toStdString(); }
@@ -78,7 +79,7 @@ CScheduleDlg::~CScheduleDlg() = default;
 
 void CScheduleDlg::ShowControls(const ScheduleSettings& s) {
   ui_->enableBox->setChecked(s.enabled);
-  ui_->backupSetEdit->setText(QString::fromStdString(s.backupSetPath));
+  ShowBackupSet(s.backupSetPath);
   SelectEntry(ui_->hourList, s.hour);
   SelectEntry(ui_->minuteList, s.minute);
   SelectEntry(ui_->dayOfMonthList, s.dayOfMonth);
@@ -104,7 +105,7 @@ void CScheduleDlg::ShowControls(const ScheduleSettings& s) {
 ScheduleSettings CScheduleDlg::settings() const {
   ScheduleSettings s;
   s.enabled = ui_->enableBox->isChecked();
-  s.backupSetPath = ui_->backupSetEdit->text().toStdString();
+  s.backupSetPath = BackupSet();
   s.hour = Entry(ui_->hourList);
   s.minute = Entry(ui_->minuteList);
   s.dayOfMonth = Entry(ui_->dayOfMonthList);
@@ -164,10 +165,28 @@ void CScheduleDlg::OnBrowse() {
     prompt_.ShowMessage(SetPathTooLongText(), kCaption, Icon::Warning, Owner::ScheduleDialog);
     return;
   }
-  ui_->backupSetEdit->setText(QString::fromStdString(*path));
+  ShowBackupSet(*path);
+}
+
+void CScheduleDlg::ShowBackupSet(const std::string& path) {
+  backupSetPath_ = path;
+  ui_->backupSetEdit->setText(QString::fromStdString(plat::HostNameOf(path)));
+}
+
+std::string CScheduleDlg::BackupSet() const {
+  const std::string shown = ui_->backupSetEdit->text().toStdString();
+  return shown == plat::HostNameOf(backupSetPath_) ? backupSetPath_ : shown;
 }
 
 void CScheduleDlg::accept() {
+  const std::string typed = BackupSet();
+  std::optional<std::string> path = ScheduledSetPath(typed);
+  if (!path) {
+    prompt_.ShowMessage("Error opening " + typed + " for reading", kCaption, Icon::Error,
+                        Owner::ScheduleDialog);
+    return;
+  }
+  if (*path != typed) ShowBackupSet(*path);
   if (ConfirmScheduleSettings(settings(), prompt_)) QDialog::accept();
 }
 

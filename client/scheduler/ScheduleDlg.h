@@ -46,9 +46,14 @@ class CScheduleDlg : public QDialog {
   // Shows the controls of a frequency; an unknown one leaves them all visible.
   void ShowLayout(int frequency);
 
+  // The edit shows the set with host characters; this is the form the schedule keeps.
+  void ShowBackupSet(const std::string& path);
+  std::string BackupSet() const;
+
   Prompt& prompt_;
   std::unique_ptr<Ui::ScheduleDlg> ui_;
   FileChooser chooseFile_;
+  std::string backupSetPath_;
   int initialFrequency_;
   bool unknownReported_ = false;
 };

@@ -5,8 +5,11 @@
 
 #include "client/settings/ConfigFile.h"
 #include "client/settings/InstallPaths.h"
+#include "client/transfer/Translate.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "platform/WindowsNames.h"
 
 namespace arkvale {
 
@@ -41,7 +44,7 @@ std::optional<ScheduleSettings> ReadScheduleFile(const std::string& installDirec
   FILE* stream = plat::OpenStream(ScheduleFilePath(installDirectory), "r");
   if (stream == nullptr) return std::nullopt;
   auto next = [stream] {
-    return plat::ReadLineDropLast(stream, kScheduleLineBuffer).value_or(std::string());
+    return plat::ReadValueLine(stream, kScheduleLineBuffer).value_or(std::string());
   };
   ScheduleSettings s;
   s.enabled = LeadingInteger(next()) != 0;
@@ -96,6 +99,17 @@ bool WriteLastBackup(const std::string& installDirectory, uint32_t when) {
   return plat::WriteFileAtomically(LastBackupPath(installDirectory), std::to_string(when));
 }
 
+std::optional<std::string> ScheduledSetPath(const std::string& typed) {
+  // No Windows path starts with a slash; read as one it would land on the current drive.
+  if (!typed.starts_with('/')) return typed;
+  return plat::FromHostPath(typed);
+}
+
+std::string MissingSetText(const std::string& shownPath) {
+  return Tr("ScheduleDlg", "The backup file set cannot be found:\n") + shownPath +
+         Tr("ScheduleDlg", "\nPlease choose an existing backup file set");
+}
+
 bool ScheduledSetPathFits(const std::string& path) {
   return path.size() <= kLongestScheduledSetPath;
 }
@@ -112,6 +126,11 @@ bool ConfirmScheduleSettings(const ScheduleSettings& settings, Prompt& prompt) {
     return false;
   }
   if (!settings.enabled) return true;
+  if (!settings.backupSetPath.empty() && !plat::StatFile(settings.backupSetPath)) {
+    prompt.ShowMessage(MissingSetText(plat::HostNameOf(settings.backupSetPath)), kCaption,
+                       Icon::Warning, Owner::ScheduleDialog);
+    return false;
+  }
   if (settings.backupSetPath.empty() &&
       !prompt.AskYesNo(kNoBackupSetQuestion, kCaption, Icon::Question, Owner::ScheduleDialog)) {
     return false;

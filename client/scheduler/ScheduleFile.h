@@ -10,7 +10,7 @@
 
 namespace arkvale {
 
-// Lines are read into a buffer of this size, last character dropped.
+// Lines are read into a buffer of this size, line end stripped.
 inline constexpr std::size_t kScheduleLineBuffer = 100;
 // The longest backup set path a line can carry: a longer one would push its line end into the
 // next line and shift every setting after it.
@@ -64,13 +64,20 @@ inline constexpr const char* kNoWeekdayQuestion =
     "You have enabled automatic backup for specific days of the week, but have not chosen any "
     "weekdays\nDo you really want to close this dialog before chosing specific weekdays?";
 
+// The backup set as the schedule keeps it: a host path typed as such ("/home/ann/daily.bak", as
+// every file dialog of the host shows it) in its Windows form, as Browse gives it; any other text
+// unchanged. nullopt for a host path with no Windows form.
+std::optional<std::string> ScheduledSetPath(const std::string& typed);
+// The text shown for a scheduled backup set that is not there.
+std::string MissingSetText(const std::string& shownPath);
+
 // Whether the schedule file can carry path as its backup set (short enough, one line).
 bool ScheduledSetPathFits(const std::string& path);
 // The text shown when it cannot.
 std::string SetPathTooLongText();
 
-// The checks of the dialog's OK: the two questions when automatic backup is on, asked of the
-// schedule dialog; true when the dialog may close.
+// The checks of the dialog's OK: a backup set that must exist when automatic backup is on, then
+// the two questions, asked of the schedule dialog; true when the dialog may close.
 bool ConfirmScheduleSettings(const ScheduleSettings& settings, Prompt& prompt);
 
 }  // namespace arkvale

@@ -17,11 +17,11 @@ constexpr std::size_t kLineBuffer = 1000;
 // takes as 0). None, or the error of the line that could not be read.
 BackupSetError ReadSection(FILE* stream, BackupSetError countError, BackupSetError lineError,
                            const std::function<void(const std::string&)>& onLine) {
-  auto countLine = plat::ReadLineDropLast(stream, kLineBuffer);
+  auto countLine = plat::ReadValueLine(stream, kLineBuffer);
   if (!countLine) return countError;
   const int count = std::atoi(countLine->c_str());
   for (int i = 0; i < count; ++i) {
-    auto line = plat::ReadLineDropLast(stream, kLineBuffer);
+    auto line = plat::ReadValueLine(stream, kLineBuffer);
     if (!line) return lineError;
     onLine(*line);
   }

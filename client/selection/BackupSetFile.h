@@ -20,7 +20,7 @@ enum class BackupSetError { None, NumberOfDirectories, NameOfDirectory, NumberOf
 const char* BackupSetErrorText(BackupSetError error);
 
 // The reading rule shared by the load command and the automatic backup: each line is read into a
-// 1000-byte buffer (a longer line continues as the next read) and loses its last character;
+// 1000-byte buffer (a longer line continues as the next read) and loses its line end;
 // counts are taken as atoi takes them, and a count below 1 means no lines in that section.
 // Stops at the first line that cannot be read and says which one it was.
 BackupSetError ReadBackupSet(FILE* stream,

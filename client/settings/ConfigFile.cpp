@@ -24,7 +24,7 @@ class LineReader {
  public:
   explicit LineReader(FILE* stream) : stream_(stream) {}
   std::string Next(std::size_t bufferSize) {
-    return plat::ReadLineDropLast(stream_, bufferSize).value_or(std::string());
+    return plat::ReadValueLine(stream_, bufferSize).value_or(std::string());
   }
 
  private:

@@ -1,7 +1,7 @@
 #pragma once
 // The configuration file shared by the main program and the wizard: eight lines in a fixed
-// order, read with fixed-size line buffers that drop the last character of each line, and the
-// run_minimized flag file whose mere presence is a setting.
+// order, read with fixed-size line buffers that strip each line's end, and the run_minimized flag
+// file whose mere presence is a setting.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -16,9 +16,11 @@ class EventLog;
 inline constexpr std::size_t kShortLineBuffer = 100;
 inline constexpr std::size_t kLongLineBuffer = 2000;
 // The longest value of lines 1 and 2 (and of lines 3 to 8) that survives a save and a load: a
-// longer one fills the buffer, loses its last character and pushes its newline into the next line.
+// longer one fills the buffer and pushes its newline into the next line.
 inline constexpr std::size_t kShortValueRoundTrip = kShortLineBuffer - 2;
 inline constexpr std::size_t kLongValueRoundTrip = kLongLineBuffer - 2;
+// The server name's line is long, but the programs hold the name in a 100-byte field.
+inline constexpr std::size_t kLongestServerName = 99;
 
 inline constexpr const char* kConfigWriteError = "Error opening the configuration file for writing";
 inline constexpr const char* kWizardCaption = "Arkvale Configuration Wizard";

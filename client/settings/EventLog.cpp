@@ -17,6 +17,8 @@ constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 
 std::tm LocalTime(std::time_t when) {
   std::tm local{};
+  // localtime_r keeps the zone it first met; the user may have changed it since.
+  tzset();
   if (localtime_r(&when, &local) == nullptr) local = std::tm{};
   return local;
 }

@@ -26,11 +26,13 @@ CConfigDlg::CConfigDlg(const ClassicConfig& values, Prompt& prompt, Save save, Q
   ui_->okButton->setObjectName(ids::IdName(ids::kIdOk));
   ui_->cancelButton->setObjectName(ids::IdName(ids::kIdCancel));
   // A longer value would not read back whole: it fills the reader's line buffer, and what is left
-  // of its line is read as the next setting. The document holds these three in 100-byte fields.
-  // The buffers count bytes, so the limit is in bytes as well as in characters.
-  for (QLineEdit* edit : {ui_->userEdit, ui_->passwordEdit, ui_->serverEdit}) {
-    edit->setMaxLength(static_cast<int>(kShortValueRoundTrip));
-    edit->setValidator(new CByteLengthValidator(static_cast<int>(kShortValueRoundTrip), edit));
+  // of its line is read as the next setting. The document holds the server name in a 100-byte
+  // field. Buffer and field count bytes, so the limit is in bytes as well as in characters.
+  for (auto [edit, limit] : {std::pair{ui_->userEdit, kShortValueRoundTrip},
+                             std::pair{ui_->passwordEdit, kShortValueRoundTrip},
+                             std::pair{ui_->serverEdit, kLongestServerName}}) {
+    edit->setMaxLength(static_cast<int>(limit));
+    edit->setValidator(new CByteLengthValidator(static_cast<int>(limit), edit));
   }
   ui_->keyEdit->setMaxLength(static_cast<int>(kLongValueRoundTrip));
   ui_->keyEdit->setValidator(

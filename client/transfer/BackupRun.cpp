@@ -16,6 +16,7 @@
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/SendList.h"
 #include "client/transfer/StopFiles.h"
+#include "client/transfer/Translate.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -29,6 +30,13 @@ constexpr const char* kLostConnection = "Lost connection to server during backup
 constexpr std::string_view kNextRequest = "SEND_ME_FILE_INFO";
 
 enum class Mode { Manual, Automatic };
+
+// The words a server of this protocol answers with when it will not take a file; any other
+// unexpected word before the data means the file is not needed.
+bool IsRefusal(std::string_view reply) {
+  return reply == "BAD_FILE_INFO" || reply == "BAD_SIZE" || reply == "FILE_TRANSFER_ERROR" ||
+         reply == "UNKNOWN_COMMAND";
+}
 
 // What the loop does after one file.
 enum class After { NextFile, LeaveLoop, EndEarly };
@@ -131,6 +139,16 @@ class CBackupRun {
     for (const auto& hostPath : refused_) {
       doc_.Log(kLogWarning, "File not backed up, its name cannot be carried: " + hostPath);
     }
+    // A path the server's index cannot list could be stored but never restored.
+    std::erase_if(sendList_, [this](const std::string& path) {
+      if (FitsIndexLine(path)) return false;
+      doc_.Log(
+          kLogWarning,
+          Tr("BackupRun", "File not backed up, its path is too long for the server's index: ") +
+              path);
+      ++unlisted_;
+      return true;
+    });
     SendWord(socket_, std::to_string(sendList_.size()));
     for (const auto& path : sendList_) {
       After after = OfferFile(path);
@@ -186,6 +204,7 @@ class CBackupRun {
     reply = ReceiveWord(socket_, kReplyCapacity, {"SEND_FILE"}, {kNextRequest});
     std::string text = "File: " + path + "   size=" + std::to_string(size);
     if (reply.empty()) return LostConnection();
+    if (IsRefusal(reply)) return Refused(text, reply);
     if (reply != "SEND_FILE") {
       doc_.Log(kLogInfo, text +
                              "  File not transfered because a later or equivalent copy exists on "
@@ -219,6 +238,7 @@ class CBackupRun {
     SendWord(socket_, std::to_string(encryptedSize));
     reply = ReceiveWord(socket_, kLongReplyCapacity, {"BEGIN_TO_SEND_THE_FILE"}, {kNextRequest});
     if (reply.empty()) return LostConnection();
+    if (IsRefusal(reply)) return Refused(text, reply);
     if (reply != "BEGIN_TO_SEND_THE_FILE") {
       doc_.Log(kLogWarning, "Error on request for file info");
       return After::NextFile;
@@ -257,10 +277,23 @@ class CBackupRun {
       Show("File transfer failed check your quota", Icon::Error);
       return After::LeaveLoop;
     }
+    if (IsRefusal(reply)) {
+      Refused(text, reply);
+      Show("File transfer failed check your connection", Icon::Error);
+      // The server closes the dialogue after refusing data.
+      return After::LeaveLoop;
+    }
     doc_.Log(kLogError, text + "  File not transfered sucessfully; Check your connection");
     if (reply.empty()) return LostConnection();
     Show("File transfer failed check your connection", Icon::Error);
     return After::LeaveLoop;
+  }
+
+  // The file was not stored; it counts against the summary.
+  After Refused(const std::string& text, const std::string& word) {
+    doc_.Log(kLogWarning,
+             text + Tr("BackupRun", "  File not backed up, the server refused it: ") + word);
+    return After::NextFile;
   }
 
   // The bound of a wait for a child working on a file of fileSize bytes.
@@ -335,7 +368,7 @@ class CBackupRun {
 
   int End() {
     session_.RefreshQuota();
-    const std::size_t chosen = sendList_.size() + refused_.size();
+    const std::size_t chosen = sendList_.size() + refused_.size() + unlisted_;
     // A file the server already holds needs no sending, so it is accounted for.
     const bool complete = transferredCount_ + heldCount_ == chosen;
     const std::string shortfall =
@@ -400,6 +433,7 @@ class CBackupRun {
   std::vector<std::string> refused_;
   uint32_t transferredCount_ = 0;
   uint32_t heldCount_ = 0;
+  std::size_t unlisted_ = 0;
   uint64_t sessionBytesSent_ = 0;
   bool connectionLost_ = false;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/selection/SelectionPaths.h"
+#include "client/transfer/IndexEntry.h"
 #include "platform/DirectorySearch.h"
 
 namespace arkvale {
@@ -50,6 +51,13 @@ std::vector<std::string> BuildSendList(const BackupSetContents& set,
     if (!covered) list.push_back(line);
   }
   return list;
+}
+
+bool FitsIndexLine(const std::string& path) {
+  // path TAB data-bytes TAB size TAB time LF, with the widest numbers each field can hold: 20
+  // digits of a 64-bit count and two signed 32-bit values.
+  constexpr std::size_t kWidestRest = 1 + 20 + 1 + 11 + 1 + 11 + 1;
+  return path.size() + kWidestRest <= kIndexLineBuffer - 1;
 }
 
 std::string FileInfo(const std::string& path, int32_t size, int32_t modificationTime) {

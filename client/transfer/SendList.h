@@ -23,6 +23,10 @@ std::vector<std::string> BuildSendList(const SelectionSnapshot& selection,
 std::vector<std::string> BuildSendList(const BackupSetContents& set,
                                        std::vector<std::string>* refusedHostPaths = nullptr);
 
+// Whether the server's index can list path on one whole line, whatever sizes and time stand beside
+// it: a path it cannot list could be stored but never restored.
+bool FitsIndexLine(const std::string& path);
+
 // How a file is described to the server: path?size?time, both numbers as signed 32-bit decimals.
 std::string FileInfo(const std::string& path, int32_t size, int32_t modificationTime);
 

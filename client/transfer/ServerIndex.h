@@ -20,7 +20,6 @@ class CArkvaleDoc;
 class CSession;
 
 inline constexpr const char* kIndexFileName = "temp_index_file_xyz5555";
-inline constexpr std::size_t kIndexLineBuffer = 1000;
 
 inline constexpr const char* kNoStoredFilesText =
     "There are no files currently on the backup server";

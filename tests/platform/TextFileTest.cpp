@@ -49,18 +49,23 @@ TEST(TextFile, TinyBuffersReadNothing) {
   EXPECT_EQ(ReadAll("ab", 2), (Lines{"a", "b"}));
 }
 
-TEST(TextFile, DropLastRemovesWhateverCameLast) {
-  FILE* f = StreamOf("user\r\npass\nlast");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 100), "user");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 100), "pass");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 100), "las");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 100), std::nullopt);
+TEST(TextFile, ValueLinesLoseOnlyTheirLineEndAndALeadingByteOrderMark) {
+  FILE* f = StreamOf("\xEF\xBB\xBFuser\r\npass\r\r\n\xEF\xBB\xBFx\nlast");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), "user");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), "pass");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), "\xEF\xBB\xBFx");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), "last");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), std::nullopt);
   std::fclose(f);
 
   f = StreamOf("abcdef\n");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 4), "ab");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 4), "de");
-  EXPECT_EQ(plat::ReadLineDropLast(f, 4), "");
+  EXPECT_EQ(plat::ReadValueLine(f, 4), "abc");
+  EXPECT_EQ(plat::ReadValueLine(f, 4), "def");
+  EXPECT_EQ(plat::ReadValueLine(f, 4), "");
+  std::fclose(f);
+
+  f = StreamOf("\xEF\xBB");
+  EXPECT_EQ(plat::ReadValueLine(f, 100), "\xEF\xBB");
   std::fclose(f);
 }
 

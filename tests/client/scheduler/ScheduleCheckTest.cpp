@@ -50,10 +50,14 @@ class ScheduleCheckTest : public ::testing::Test {
     scheduleSuspended = false;
   }
 
+  // One check object for the whole test, as the main window keeps one.
   void Check(std::time_t when) {
-    CScheduleCheck check(
-        *doc, [this](const std::string& path) { Start(path); }, [when] { return when; });
-    check.Check();
+    clockNow = when;
+    if (!check) {
+      check = std::make_unique<CScheduleCheck>(
+          *doc, [this](const std::string& path) { Start(path); }, [this] { return clockNow; });
+    }
+    check->Check();
   }
   virtual void Start(const std::string& path) { started.push_back(path); }
 
@@ -65,6 +69,8 @@ class ScheduleCheckTest : public ::testing::Test {
   RecordingPrompt prompt;
   std::unique_ptr<CArkvaleDoc> doc;
   std::vector<std::string> started;
+  std::time_t clockNow = 0;
+  std::unique_ptr<CScheduleCheck> check;
 };
 
 TEST(ScheduleDueTest, WindowRunsTenHoursAcrossMidnight) {
@@ -133,12 +139,48 @@ TEST_F(ScheduleCheckTest, NothingStartsWhenDisabledWithoutSetOrWithAMissingSet) 
   s.backupSetPath = "";
   ASSERT_TRUE(WriteScheduleFile(kInstallDirectory, s));
   Check(now);
+  EXPECT_TRUE(LogMessages().empty());
+  // A set that is not there: the schedule can never run, and the log says so once a day.
   s.backupSetPath = "C:\\absent.bak";
   ASSERT_TRUE(WriteScheduleFile(kInstallDirectory, s));
   Check(now);
+  Check(now + 300);
   EXPECT_TRUE(started.empty());
-  EXPECT_TRUE(LogMessages().empty());
   EXPECT_TRUE(prompt.texts().empty());
+  const std::string missing =
+      "Automatic backup cannot run, its backup file set is missing: C:\\absent.bak";
+  auto log = ParseLogLines(doc->eventLog.ReadAll(4000));
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].message, missing);
+  EXPECT_EQ(log[0].level, 1);
+  Check(now + 86400);
+  EXPECT_EQ(LogMessages(), (std::vector<std::string>{missing, missing}));
+}
+
+TEST_F(ScheduleCheckTest, UnwritableLastBackupIsLoggedAndTheGateStillHolds) {
+  ASSERT_TRUE(WriteScheduleFile(kInstallDirectory, Daily("08", "00")));
+  std::filesystem::create_directories(
+      plat::ToHostPath(LastBackupPath(kInstallDirectory)).value_or(""));
+  const std::time_t first = At(2026, 3, 10, 8, 2);
+  Check(first);
+  Check(first + 300);
+  EXPECT_EQ(started.size(), 1u);
+  auto log = ParseLogLines(doc->eventLog.ReadAll(4000));
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].message,
+            "The start of the automatic backup could not be written to last_backup");
+  EXPECT_EQ(log[0].level, 2);
+  Check(first + 86400);
+  EXPECT_EQ(started.size(), 2u);
+}
+
+TEST_F(ScheduleCheckTest, AZoneChangeIsSeenByTheNextCheck) {
+  const std::time_t eight = At(2026, 3, 10, 8, 0);
+  EXPECT_EQ(MomentAt(eight).hour, "08");
+  setenv("TZ", "JST-9", 1);  // nothing else tells the program
+  EXPECT_EQ(MomentAt(eight).hour, "17");
+  setenv("TZ", "UTC", 1);
+  tzset();
 }
 
 TEST_F(ScheduleCheckTest, HeldLockSkipsTheCheckWithAWarningAndSuspensionSkipsItSilently) {

@@ -114,6 +114,47 @@ TEST_F(ScheduleDlgTest, BrowseTakesTheWindowsPathOfTheChosenFileAndCancelKeepsIt
   EXPECT_EQ(prompt.texts(), std::vector<std::string>{SetPathTooLongText()});
 }
 
+TEST_F(ScheduleDlgTest, HandEditedValuesSelectOnlyExactEntries) {
+  ScheduleSettings s;
+  s.hour = "07";
+  s.minute = "5";
+  s.dayOfMonth = "1";
+  CScheduleDlg dialog(s, prompt);
+  EXPECT_EQ(dialog.settings().hour, "07");
+  EXPECT_EQ(dialog.settings().minute, "");
+  EXPECT_EQ(dialog.settings().dayOfMonth, "");
+}
+
+TEST_F(ScheduleDlgTest, BrowseShowsHostCharactersAndKeepsTheWindowsForm) {
+  CScheduleDlg dialog(ScheduleSettings{}, prompt);
+  const std::string host = world.driveC() + "/sets/a:b.bak";
+  dialog.SetFileChooser([&] { return std::optional<std::string>(host); });
+  dialog.OnBrowse();
+  auto* edit = Control<QLineEdit>(dialog, ids::kScheduleBackupSet);
+  EXPECT_EQ(edit->text().toStdString(), "C:\\sets\\a:b.bak");
+  EXPECT_EQ(dialog.settings().backupSetPath,
+            "C:\\sets\\a\xEF\x80\xBA"
+            "b.bak");
+}
+
+TEST_F(ScheduleDlgTest, OkTakesATypedHostPathInItsWindowsFormAndRefusesAMissingSet) {
+  TempWorld::WriteHostFile(world.driveC() + "/sets/daily.bak", "0\n0\n");
+  CScheduleDlg dialog(ScheduleSettings{}, prompt);
+  dialog.show();
+  Control<QCheckBox>(dialog, ids::kScheduleEnable)->setChecked(true);
+  auto* edit = Control<QLineEdit>(dialog, ids::kScheduleBackupSet);
+  edit->setText("C:\\sets\\absent.bak");
+  Control<QPushButton>(dialog, ids::kIdOk)->click();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{MissingSetText("C:\\sets\\absent.bak")});
+
+  edit->setText(QString::fromStdString(world.driveC() + "/sets/daily.bak"));
+  Control<QPushButton>(dialog, ids::kIdOk)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.settings().backupSetPath, "C:\\sets\\daily.bak");
+  EXPECT_EQ(edit->text(), "C:\\sets\\daily.bak");
+}
+
 TEST_F(ScheduleDlgTest, EveryControlHasAnAccessibleName) {
   ScheduleSettings s;
   s.frequency = 5;  // every control visible

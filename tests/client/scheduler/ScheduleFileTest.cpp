@@ -56,6 +56,19 @@ TEST_F(ScheduleFileTest, MissingFileGivesTheDefaultsAndShortFileReadsEmpty) {
   EXPECT_EQ(read->frequency, 0);
 }
 
+TEST_F(ScheduleFileTest, HandEditedFileReadsLikeOneWrittenHere) {
+  // A byte-order mark, doubled CRs and no line end after Wednesday.
+  TempWorld::WriteHostFile(Host("\\sched.dat"),
+                           "\xEF\xBB\xBF"
+                           "1\r\r\nC:\\a.bak\r\r\n08\r\n05\n01\n1\n0\n0\n0\n0\n0\n0\n1");
+  auto read = ReadScheduleFile(kInstallDirectory);
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(read->enabled);
+  EXPECT_EQ(read->backupSetPath, "C:\\a.bak");
+  EXPECT_EQ(read->hour, "08");
+  EXPECT_TRUE(read->wednesday);
+}
+
 TEST_F(ScheduleFileTest, LongestPathThatFitsSurvivesAndOneMoreIsRefused) {
   ScheduleSettings s;
   s.backupSetPath = "C:\\" + std::string(kLongestScheduledSetPath - 3, 'p');

@@ -101,11 +101,11 @@ TEST_F(BackupSetFileTest, EachMissingLineHasItsMessageAndKeepsWhatWasRead) {
   EXPECT_TRUE(logged.empty());
 }
 
-TEST_F(BackupSetFileTest, FinalLineWithoutNewlineLosesItsLastCharacter) {
+TEST_F(BackupSetFileTest, FinalLineWithoutNewlineKeepsItsLastCharacter) {
   WriteSet("0\n1\nC:\\notes.txt");
   auto contents = ReadBackupSetFile("C:\\set.bak");
   ASSERT_TRUE(contents);
-  EXPECT_EQ(contents->files, (std::vector<std::string>{"C:\\notes.tx"}));
+  EXPECT_EQ(contents->files, (std::vector<std::string>{"C:\\notes.txt"}));
   EXPECT_EQ(contents->error, BackupSetError::None);
   EXPECT_FALSE(ReadBackupSetFile("C:\\absent.bak"));
 }

@@ -97,13 +97,13 @@ TEST_F(ConfigFileTest, ValuesFillingTheBufferShiftTheLines) {
   ASSERT_TRUE(SaveConfigFile(kInstallDirectory, s, {prompt}));
   EXPECT_EQ(LoadConfigFile(kInstallDirectory), s);
 
-  // 99 characters fill the 100-byte buffer: the 99th is dropped and the newline left over is
-  // read as an empty password; every later line moves up by one.
+  // 99 characters fill the 100-byte buffer: the newline left over is read as an empty password;
+  // every later line moves up by one.
   s.userName = std::string(99, 'u');
   s.password = "pw";
   ASSERT_TRUE(SaveConfigFile(kInstallDirectory, s, {prompt}));
   const ConfigSettings back = LoadConfigFile(kInstallDirectory);
-  EXPECT_EQ(back.userName, std::string(98, 'u'));
+  EXPECT_EQ(back.userName, std::string(99, 'u'));
   EXPECT_EQ(back.password, "");
   EXPECT_EQ(back.encryptionKey, "pw");
   EXPECT_EQ(back.serverName, s.encryptionKey);
@@ -125,11 +125,11 @@ TEST_F(ConfigFileTest, MissingLinesReadAsEmptyZeroAndOff) {
             (ConfigSettings{"ann", "secret", "", "", 0, 0, 0, 0}));
   WriteConfig("");
   EXPECT_EQ(LoadConfigFile(kInstallDirectory), (ConfigSettings{"", "", "", "", 0, 0, 0, 0}));
-  // A last line without its newline still loses its last character.
+  // A last line without its newline keeps its last character.
   WriteConfig("a\nb\nc\nd\n30\n1\n0\n10");
-  EXPECT_EQ(LoadConfigFile(kInstallDirectory).runOnStartup, 1);
-  WriteConfig("a\nb\nc\nd\n30\n1\n0\n1");
   EXPECT_EQ(LoadConfigFile(kInstallDirectory).runOnStartup, 0);
+  WriteConfig("a\nb\nc\nd\n30\n1\n0\n1");
+  EXPECT_EQ(LoadConfigFile(kInstallDirectory).runOnStartup, 1);
 }
 
 TEST_F(ConfigFileTest, UnwritableFileIsReportedAndTheOldOneKept) {

@@ -54,6 +54,13 @@ TEST_F(EventLogTest, TimeTextAndFileName) {
   EXPECT_EQ(EventLog::FileNameFor(kTue30Mar2004 + 9 * 3600), "log_03_31_04.dat");
 }
 
+TEST_F(EventLogTest, AZoneChangeIsSeenByTheNextStamp) {
+  setenv("TZ", "JST-9", 1);  // nothing else tells the program
+  EXPECT_EQ(EventLog::TimeText(kTue30Mar2004), "Wed 31/03/04  00:07:20");
+  setenv("TZ", "UTC", 1);
+  EXPECT_EQ(EventLog::TimeText(kTue30Mar2004), "Tue 30/03/04  15:07:20");
+}
+
 TEST_F(EventLogTest, LineFormatAndSortKeyWrapAround) {
   EXPECT_EQ(EventLog::FormatLine(kTue30Mar2004, 1, "Failed to get lock during backup request", 0),
             "Tue 30/03/04  15:07:20\t1\tFailed to get lock during backup request\t1080659240\n");

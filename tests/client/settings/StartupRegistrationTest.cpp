@@ -20,7 +20,8 @@ class StartupRegistrationTest : public ::testing::Test {
     ::setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
   }
   void TearDown() override {
-    std::filesystem::permissions(config_, std::filesystem::perms::owner_all);
+    std::error_code absent;
+    std::filesystem::permissions(config_, std::filesystem::perms::owner_all, absent);
     ::unsetenv("XDG_CONFIG_HOME");
   }
   test::TempWorld world_;
@@ -56,6 +57,15 @@ TEST_F(StartupRegistrationTest, ExecQuotesAPathWithCharactersTheQuotingReserves)
                        "/a\\\\\\\\b\\\\$c/drive_c/Program Files/Arkvale/arkvale.exe\"\n"),
             std::string::npos)
       << entry;
+}
+
+TEST_F(StartupRegistrationTest, APathWithALineBreakIsRefusedAndNothingWritten) {
+  plat::SetDataRoot(world_.root() + "/a\nb");
+  plat::EnsureDriveTable();
+  SetStartupRegistration(true, prompt_, Owner::ConfigDialog);
+  plat::SetDataRoot(world_.root());
+  EXPECT_EQ(prompt_.texts(), std::vector<std::string>{"Error opening key in registry"});
+  EXPECT_FALSE(plat::HasStartupEntry());
 }
 
 TEST_F(StartupRegistrationTest, FailuresGetTheirOwnPlainBoxes) {

@@ -67,6 +67,9 @@ TEST_F(ConfigDlgTest, LabelsNameTheirFieldsAndABadCountKeepsTheDialogOpen) {
   Edit(&dialog, ids::kConfigUser)->insert(QString(QChar(0xFC)));
   EXPECT_EQ(Edit(&dialog, ids::kConfigUser)->text().toUtf8().size(), 98);
   Edit(&dialog, ids::kConfigUser)->setText("ann");
+  // The server name's limit is the wizard's: the 100-byte field the programs hold it in.
+  Edit(&dialog, ids::kConfigServer)->setText(QString(120, 's'));
+  EXPECT_EQ(Edit(&dialog, ids::kConfigServer)->text().size(), 99);
 
   Edit(&dialog, ids::kConfigLogCount)->setText("31");
   ClickOk(&dialog);

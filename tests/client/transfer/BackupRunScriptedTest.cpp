@@ -271,6 +271,37 @@ TEST_F(BackupRunScriptedTest, AutomaticRunOffersEveryFileOfTheSetOnce) {
   EXPECT_FALSE(plat::FileExists("C:\\my_lock_file"));
 }
 
+TEST_F(BackupRunScriptedTest, AutomaticRunCountsEveryRefusalAgainstTheSummary) {
+  WriteFile("C:\\data\\a.txt", "a");
+  WriteFile("C:\\data\\b.txt", "b");
+  WriteFile("C:\\data\\c.txt", "c");
+  WriteFile("C:\\set.bak", "1\nC:\\data\n");
+  ScriptedServer server;
+  server.Expect("BACKUP").Send("HOW_MANY_FILES").Expect("3");
+  // Each refusal is followed at once by the server's next request.
+  server.Send("SEND_ME_FILE_INFO").ReceiveAny().Send("BAD_FILE_INFO");
+  server.Send("SEND_ME_FILE_INFO").ReceiveAny().Send("SEND_FILE").ReceiveAny().Send("BAD_SIZE");
+  server.Send("SEND_ME_FILE_INFO").ReceiveAny().Send("SEND_FILE").ReceiveAny();
+  server.Send("BEGIN_TO_SEND_THE_FILE").ReceiveAny().Send("FILE_TRANSFER_ERROR");
+  server.Expect("SEND_QUOTA_DATA").Send("1:2");
+  Serve(server);
+  EXPECT_EQ(RunAutomaticBackup(*doc, *session, "C:\\set.bak"), 0);
+  ExpectScriptFollowed(server);
+  std::vector<std::string> refusals;
+  for (const auto& entry : Log()) {
+    auto at = entry.message.find("  File not backed up, the server refused it: ");
+    if (at == std::string::npos) continue;
+    EXPECT_EQ(entry.level, 1);
+    EXPECT_TRUE(entry.message.starts_with("File: C:\\data\\")) << entry.message;
+    refusals.push_back(entry.message.substr(entry.message.rfind(' ') + 1));
+  }
+  EXPECT_EQ(refusals,
+            (std::vector<std::string>{"BAD_FILE_INFO", "BAD_SIZE", "FILE_TRANSFER_ERROR"}));
+  EXPECT_EQ(Log().back().message,
+            "Automatic backup: Actual number of files transfered in session (0) differs from "
+            "number of files chosen (3)");
+}
+
 TEST_F(BackupRunScriptedTest, AutomaticRunOfADamagedSetSaysSo) {
   WriteFile("C:\\data\\a.txt", "");
   WriteFile("C:\\set.bak", "1\nC:\\data\n");

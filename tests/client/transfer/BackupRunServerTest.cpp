@@ -10,6 +10,7 @@
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
+#include "client/transfer/SendList.h"
 #include "server/Server.h"
 #include "server/SqliteCatalog.h"
 #include "tests/client/transfer/BackupFixture.h"
@@ -206,6 +207,37 @@ TEST_F(BackupRunServerTest, AFileWhoseNameCannotBeCarriedIsLoggedAndSpoilsTheSum
             "Actual number of files transfered in session (1) differs from number of files "
             "chosen (2)");
   EXPECT_EQ(prompt.boxes().back().icon, Icon::Warning);
+}
+
+// A path the server refuses (over 900 bytes) and one its index could not list (over 953) are both
+// failures named in the log; neither passes for a copy the server already holds.
+TEST_F(BackupRunServerTest, APathTooLongForTheServerIsAFailureNotAHeldCopy) {
+  std::string directory = "C:";
+  for (int i = 0; i < 4; ++i) directory += "\\" + std::string(200, static_cast<char>('a' + i));
+  const std::string refused = directory + "\\" + std::string(94, 'r');    // 901 bytes
+  const std::string unlisted = directory + "\\" + std::string(147, 'u');  // 954 bytes
+  const std::string fits = directory + "\\" + std::string(146, 'f');      // 953 bytes
+  ASSERT_EQ(refused.size(), 901u);
+  ASSERT_EQ(unlisted.size(), 954u);
+  for (const auto& path : {refused, unlisted}) WriteFile(path, "data");
+  CSelection selection;
+  selection.ChooseDirectoryTree(directory);
+  ASSERT_EQ(RunBackup(*doc, *session, dialog, selection.Snapshot()), 0);
+  auto log = Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].message,
+            "File not backed up, its path is too long for the server's index: " + unlisted);
+  EXPECT_EQ(log[1].message, "File: " + refused +
+                                "   size=4  File not backed up, the server refused it: "
+                                "BAD_FILE_INFO");
+  EXPECT_EQ(log[0].level, 1);
+  EXPECT_EQ(log[1].level, 1);
+  EXPECT_EQ(log[2].message,
+            "Actual number of files transfered in session (0) differs from number of files "
+            "chosen (2)");
+  EXPECT_EQ(prompt.boxes().back().icon, Icon::Warning);
+  EXPECT_TRUE(FitsIndexLine(fits));
+  EXPECT_FALSE(FitsIndexLine(unlisted));
 }
 
 }  // namespace
