@@ -3,12 +3,13 @@
 # Backup dialog on a virtual display with the accessibility bus on, as a screen-reader user
 # runs them, against the reference server; beside it the same run with no window. Builds Release
 # in build-bench/. Needs Xvfb, dbus, at-spi2-core, gzip and ccrypt.
+#   bench/window-bench.sh [FILES]    (100 files unless given)
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build-bench"
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
   -DARKVALE_TESTS=OFF >/dev/null
-if ! cmake --build "$build" --target arkvale-server arkvale-window-bench -j2 >"$build/bench-build.log" 2>&1; then
+if ! cmake --build "$build" --target arkvale-server arkvale-window-bench arkvale-screen-reader -j2 >"$build/bench-build.log" 2>&1; then
   cat "$build/bench-build.log" >&2
   exit 1
 fi
@@ -53,14 +54,21 @@ done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 
 mkdir -p "$work/client"
-# A session bus with the accessibility bus on it; Qt then exports the whole widget tree and its
-# events over the bus, as it does for a screen reader.
+# A session bus with the accessibility bus on it and a stand-in screen reader listening there:
+# Qt then exports the widgets and sends their events over the bus, as for a screen-reader user.
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
   dbus-run-session -- sh -c '
+    reader=$1; shift
     /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
     launcher=$!
     sleep 1
-    "$0" "$@"
+    "$reader" >"$0.reader" 2>&1 &
+    reader_pid=$!
+    for _ in $(seq 50); do grep -q listening "$0.reader" 2>/dev/null && break; sleep 0.1; done
+    "$@"
     status=$?
+    kill $reader_pid 2>/dev/null; wait $reader_pid 2>/dev/null
+    grep -v listening "$0.reader"
     kill $launcher 2>/dev/null
-    exit $status' "$build/bin/arkvale-window-bench" "$port" "$work/client" bench secret "$@"
+    exit $status' "$work/screen-reader" "$build/bin/arkvale-screen-reader" \
+    "$build/bin/arkvale-window-bench" "$port" "$work/client" bench secret "$@"
