@@ -1,10 +1,12 @@
 // Restores from the reference server of files the backup run stored there, with the real
 // compressor and encryptor.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 #include "client/selection/Selection.h"
@@ -20,6 +22,25 @@ namespace arkvale::test {
 namespace {
 
 constexpr std::time_t kBackedUpTime = 1500000000;
+
+// Reads each restored file back and lets it go, as a comparison with the originals would.
+class ReadingDestination : public RestoreDestination {
+ public:
+  std::optional<plat::HostPath> Prepare(const IndexEntry& row, RestoreFailures&) override {
+    return plat::Resolve(row.name);
+  }
+  void Finish(const IndexEntry& row, const plat::HostPath&, plat::Replacement& restored,
+              RestoreFailures&) override {
+    std::string& content = contents[row.name];
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::pread(restored.fd(), buffer, sizeof buffer, static_cast<off_t>(content.size()))) >
+           0) {
+      content.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  std::map<std::string, std::string> contents;
+};
 
 class RestoreRunServerTest : public RestoreFixture {
  protected:
@@ -212,6 +233,26 @@ TEST_F(RestoreRunServerTest, StopDuringTheSecondOfFiveEndsAfterIt) {
     EXPECT_FALSE(plat::FileExists(gone)) << gone;
   }
   EXPECT_FALSE(plat::FileExists(kRestoreStopFile));
+  EXPECT_EQ(BoxesAfterBackups(), std::vector<std::string>{"Restore operation completed"});
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunServerTest, AnotherDestinationGetsTheWholeContentAndTheFileStays) {
+  const std::string big = RandomBytes(2000000, 3);
+  auto rows = BackUp({{"C:\\docs\\a.txt", "backed up A"}, {"C:\\docs\\big.bin", big}});
+  WriteFile("C:\\docs\\a.txt", "changed A");
+  ReadingDestination reading;
+
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows, &reading), 0);
+  EXPECT_EQ(reading.contents["C:\\docs\\a.txt"], "backed up A");
+  EXPECT_EQ(reading.contents["C:\\docs\\big.bin"], big);
+  EXPECT_EQ(Read("C:\\docs\\a.txt"), "changed A");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(Host("C:\\docs"))) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "big.bin"}));
   EXPECT_EQ(BoxesAfterBackups(), std::vector<std::string>{"Restore operation completed"});
   ExpectRunOver();
 }
