@@ -104,6 +104,15 @@ FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned crea
   return StreamOn(fd, mode[0] == 'w' ? (update ? "w+" : "w") : (update ? "a+" : "a"));
 }
 
+FILE* ReopenForReading(FILE* stream) {
+  if (stream == nullptr) return nullptr;
+  // The descriptor's own link opens the very file, even one renamed or removed since.
+  const std::string link = "/proc/self/fd/" + std::to_string(::fileno(stream));
+  int fd = ::open(link.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return StreamOn(fd, "r");
+}
+
 int RemoveFile(const std::string& windowsPath) {
   std::optional<std::string> host = Host(windowsPath);
   if (!host) return -1;

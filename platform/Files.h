@@ -18,6 +18,10 @@ int CloseDescriptor(int fd);  // 0 or -1
 // files and directories: a FIFO or a device is refused (EACCES).
 FILE* OpenStream(const std::string& windowsPath, const char* mode, unsigned createMode = 0644);
 
+// A second stream on the file an open stream is on, for reading from the start with a position
+// of its own, so the first stream's writers and position are left alone. Null on failure.
+FILE* ReopenForReading(FILE* stream);
+
 int RemoveFile(const std::string& windowsPath);  // 0 or -1
 // Replaces an existing target (the host's rename), so a stale leftover never blocks a rename.
 int RenameFile(const std::string& from, const std::string& to);  // 0 or -1

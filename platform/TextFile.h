@@ -4,12 +4,30 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plat {
 
 // fgets with text-mode translation: at most bufferSize - 1 characters, up to and including a
 // newline; a longer line comes back in pieces. nullopt at end of file with nothing read.
 std::optional<std::string> ReadTextLine(FILE* stream, std::size_t bufferSize);
+
+// ReadTextLine's lines out of bytes that come in pieces of any size, for reading a large file in
+// big blocks: Feed each piece in order, then Finish. A buffer under 2 counts as 2 (a character a
+// line), so every byte is read.
+class TextLineSplitter {
+ public:
+  explicit TextLineSplitter(std::size_t bufferSize);
+  void Feed(const char* bytes, std::size_t size, std::vector<std::string>& lines);
+  void Finish(std::vector<std::string>& lines);
+
+ private:
+  void Push(char c, std::vector<std::string>& lines);
+
+  std::size_t maxLength_;
+  std::string line_;
+  bool pendingCr_ = false;
+};
 
 // The reading rule of the system's own files: one ReadTextLine without its line end (LF, or CR
 // LF) and the CRs left before it, so a file edited elsewhere reads like one written here. A

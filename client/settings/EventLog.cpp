@@ -1,5 +1,6 @@
 #include "client/settings/EventLog.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "client/settings/InstallPaths.h"
@@ -106,16 +107,34 @@ std::string EventLog::FilePath() const {
   return filePath_;
 }
 
-std::optional<std::vector<std::string>> EventLog::ReadAll(std::size_t bufferSize) const {
-  std::lock_guard lock(mutex_);
-  if (stream_ == nullptr) return std::nullopt;
-  if (bufferSize < 2) bufferSize = 2;  // room for one character, so every read moves on
+std::optional<std::vector<std::string>> EventLog::ReadAll(
+    std::size_t bufferSize, const std::function<bool()>& keepGoing) const {
+  FILE* reader = nullptr;
+  long end = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (stream_ == nullptr) return std::nullopt;
+    // Every entry is written whole under the lock, so the end taken here falls between entries.
+    std::fflush(stream_);
+    std::fseek(stream_, 0, SEEK_END);
+    end = std::ftell(stream_);
+    reader = plat::ReopenForReading(stream_);
+  }
+  if (reader == nullptr) return std::nullopt;
   std::vector<std::string> lines;
-  std::fflush(stream_);
-  std::rewind(stream_);
-  while (auto line = plat::ReadTextLine(stream_, bufferSize)) lines.push_back(std::move(*line));
-  std::clearerr(stream_);
-  std::fseek(stream_, 0, SEEK_END);
+  plat::TextLineSplitter splitter(bufferSize);
+  constexpr std::size_t kBlock = 1 << 20;
+  std::vector<char> block(kBlock);
+  for (uint64_t left = end < 0 ? 0 : static_cast<uint64_t>(end); left > 0;) {
+    const std::size_t got = std::fread(
+        block.data(), 1, static_cast<std::size_t>(std::min<uint64_t>(left, kBlock)), reader);
+    if (got == 0) break;
+    left -= got;
+    splitter.Feed(block.data(), got, lines);
+    if (keepGoing && !keepGoing()) break;
+  }
+  splitter.Finish(lines);
+  std::fclose(reader);
   return lines;
 }
 

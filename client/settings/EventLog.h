@@ -49,10 +49,13 @@ class EventLog {
   // Windows path of the open file; empty before Open and when it failed.
   std::string FilePath() const;
 
-  // The whole file from its start, as lines of at most bufferSize - 1 characters each (a longer
-  // line comes back in pieces, CR LF read as a newline), read while no entry is being written;
-  // writers go on appending afterwards. nullopt when no file is open.
-  std::optional<std::vector<std::string>> ReadAll(std::size_t bufferSize) const;
+  // The file from its start up to its end as the call begins, as lines of at most bufferSize - 1
+  // characters each (a longer line comes back in pieces, CR LF read as a newline). Writers wait
+  // only while that end is taken, never for the read, so an entry written meanwhile is not in the
+  // result and none comes back in part. keepGoing, when given, is asked after each block read;
+  // false ends the read early with the lines read so far. nullopt when no file is open.
+  std::optional<std::vector<std::string>> ReadAll(
+      std::size_t bufferSize, const std::function<bool()>& keepGoing = nullptr) const;
 
   // "log_" + local date "%m_%d_%y" + ".dat".
   static std::string FileNameFor(std::time_t when);

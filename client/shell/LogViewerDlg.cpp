@@ -54,19 +54,43 @@ LogViewerDialog::LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent)
   });
 }
 
-LogViewerDialog::~LogViewerDialog() = default;
+LogViewerDialog::~LogViewerDialog() {
+  // A read under way is abandoned; its rows are never shown.
+  reader_.request_stop();
+  if (reader_.joinable()) reader_.join();
+}
 
 void LogViewerDialog::Fill() {
-  std::optional<std::vector<std::string>> lines = log_.ReadAll(kLogViewerLineBuffer);
-  if (!lines) {
+  if (filling_) return;
+  filling_ = true;
+  ui_->refreshButton->setEnabled(false);
+  // The previous read has ended: its rows have been shown.
+  if (reader_.joinable()) reader_.join();
+  reader_ = std::jthread([this, levels = levels_](std::stop_token stop) {
+    std::optional<std::vector<std::string>> lines =
+        log_.ReadAll(kLogViewerLineBuffer, [&stop] { return !stop.stop_requested(); });
+    auto rows = std::make_shared<std::optional<std::vector<LogRow>>>();
+    if (lines && !stop.stop_requested()) *rows = LogRows(*lines, levels);
+    if (stop.stop_requested()) return;
+    // Queued to the dialog: dropped with it if it has gone by then.
+    QMetaObject::invokeMethod(
+        this, [this, rows] { ShowRows(std::move(*rows)); }, Qt::QueuedConnection);
+  });
+}
+
+void LogViewerDialog::ShowRows(std::optional<std::vector<LogRow>> rows) {
+  filling_ = false;
+  ui_->refreshButton->setEnabled(true);
+  if (!rows) {
     model_.SetRows({});
     prompt_.ShowMessage(kCannotOpenLogText, kCaption, Icon::Warning, Owner::LogViewer);
-    return;
+  } else {
+    model_.SetRows(std::move(*rows));
+    ui_->logList->scrollToBottom();
+    // Once more when the scroll bars that the new rows bring have been laid out.
+    QMetaObject::invokeMethod(ui_->logList, &QTableView::scrollToBottom, Qt::QueuedConnection);
   }
-  model_.SetRows(LogRows(*lines, levels_));
-  ui_->logList->scrollToBottom();
-  // Once more when the scroll bars that the new rows bring have been laid out.
-  QMetaObject::invokeMethod(ui_->logList, &QTableView::scrollToBottom, Qt::QueuedConnection);
+  emit Filled();
 }
 
 void LogViewerDialog::OnRefreshLogs() {

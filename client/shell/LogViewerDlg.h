@@ -1,9 +1,13 @@
 #pragma once
 // The log viewer (modeless, one at a time): the day's event log in three columns, oldest at the
 // top, with the lines of each level hidden on request and the whole text of one message shown in
-// a box. New entries appear on "Refresh logs".
+// a box. New entries appear on "Refresh logs". The log is read and its rows made on a thread of
+// the dialog's own, so a log of any length never holds up the window or the log's writers.
 #include <QDialog>
 #include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "client/shell/LogListModel.h"
 
@@ -26,9 +30,10 @@ class LogViewerDialog : public QDialog {
   LogViewerDialog(EventLog& log, Prompt& prompt, QWidget* parent = nullptr);
   ~LogViewerDialog() override;
 
-  // Reads the log again through its own reader (writers wait meanwhile) and lists the lines of
-  // the levels shown, the newest row in view.
+  // Starts reading the log again and returns; when the rows are made they replace the list, the
+  // newest row in view, and Filled is emitted. "Refresh logs" is disabled meanwhile.
   void Fill();
+  bool Filling() const { return filling_; }
   // "Refresh logs": the boxes' ticks become the filters, then Fill.
   void OnRefreshLogs();
   // The whole message of a row, in a box titled "Log message".
@@ -36,6 +41,9 @@ class LogViewerDialog : public QDialog {
 
   CLogListModel& model() { return model_; }
   const LogLevels& levels() const { return levels_; }
+
+ signals:
+  void Filled();
 
  protected:
   // Enter on a row shows its message, for those who do not click.
@@ -45,8 +53,14 @@ class LogViewerDialog : public QDialog {
   EventLog& log_;
   Prompt& prompt_;
   std::unique_ptr<Ui::LogViewerDlg> ui_;
+  // Shows the rows of a finished read; none when the log could not be read.
+  void ShowRows(std::optional<std::vector<LogRow>> rows);
+
   CLogListModel model_;
   LogLevels levels_;
+  bool filling_ = false;
+  // Last, so it stops and is joined before anything it uses goes.
+  std::jthread reader_;
 };
 
 }  // namespace arkvale

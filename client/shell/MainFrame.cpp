@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/Bitmaps.h"
@@ -128,6 +129,11 @@ CMainFrame::CMainFrame(CArkvaleDoc& doc, QWidget* parent)
   addToolBar(Qt::TopToolBarArea, rebar);
   // The bar is the only display of the connection state: no menu may offer to hide it.
   rebar->toggleViewAction()->setVisible(false);
+  // A narrow window folds the bar behind the tool bar's own arrow button, which has no caption.
+  for (QToolButton* button : rebar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+    button->setAccessibleName(tr("More buttons"));
+    button->setToolTip(tr("Show the buttons the window is too narrow for"));
+  }
   setContextMenuPolicy(Qt::PreventContextMenu);
 
   statusBar_ = new CStatusBar(this);

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QThread>
+#include <QTimer>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
@@ -30,6 +31,8 @@ const std::array<ListColumn, 4> kFileColumns{{{"Full Path", kLeft, 192},
 const QColor kEmptyListColour(192, 192, 192);
 // The user-interface thread pauses after starting a run, as the run gets going.
 constexpr unsigned long kStartPauseMs = 500;
+// The run's progress is shown at most this often: about a frame of the screen.
+constexpr qint64 kFrameMs = 16;
 
 }  // namespace
 
@@ -117,24 +120,54 @@ void CBackupDlg::OnInterfaceThread(F f) {
   }
 }
 
-void CBackupDlg::RefreshFields() {
-  OnInterfaceThread([this] { ShowCounters(); });
-}
+void CBackupDlg::RefreshFields() { ShowSoon(); }
 
 void CBackupDlg::SetCompressing(int position) {
-  OnInterfaceThread([this, position] { ui_->compressingBar->setValue(position); });
+  compressing_ = position;
+  ShowSoon();
 }
 
 void CBackupDlg::SetEncrypting(int position) {
-  OnInterfaceThread([this, position] { ui_->encryptingBar->setValue(position); });
+  encrypting_ = position;
+  ShowSoon();
 }
 
 void CBackupDlg::SetTransmission(int position) {
-  OnInterfaceThread([this, position] { ui_->transmissionBar->setValue(position); });
+  transmission_ = position;
+  ShowSoon();
+}
+
+void CBackupDlg::ShowSoon() {
+  if (showPending_.exchange(true)) return;
+  // Queued even on this thread, so a burst of calls is shown once.
+  QMetaObject::invokeMethod(this, &CBackupDlg::ShowWhenDue, Qt::QueuedConnection);
+}
+
+void CBackupDlg::ShowWhenDue() {
+  const qint64 since = lastShown_.isValid() ? lastShown_.elapsed() : kFrameMs;
+  if (since < kFrameMs) {
+    QTimer::singleShot(static_cast<int>(kFrameMs - since), this, &CBackupDlg::ShowProgress);
+  } else {
+    ShowProgress();
+  }
+}
+
+void CBackupDlg::ShowProgress() {
+  // Cleared first: a value set from now on is shown by the next round.
+  showPending_ = false;
+  lastShown_.start();
+  ShowCounters();
+  ui_->compressingBar->setValue(compressing_);
+  ui_->encryptingBar->setValue(encrypting_);
+  ui_->transmissionBar->setValue(transmission_);
 }
 
 void CBackupDlg::DisableStopButton() {
-  OnInterfaceThread([this] { ui_->stopButton->setEnabled(false); });
+  OnInterfaceThread([this] {
+    // The run's last values are on the screen when it is over.
+    ShowProgress();
+    ui_->stopButton->setEnabled(false);
+  });
 }
 
 void CBackupDlg::OnStartBackup() {

@@ -2,6 +2,7 @@
 // The Backup dialog (modeless, one at a time): what a manual backup will take, with totals, the
 // Start and Stop buttons, and the counters and bars the backup run drives from its thread.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -58,6 +59,12 @@ class CBackupDlg : public QDialog, public BackupProgress {
  private:
   void SetUpList(QTableView* view, const std::array<ListColumn, 4>& columns, bool chosenNone);
   void ShowCounters();
+  // The run reports far more often than a screen changes, and every change of a control costs
+  // a repaint and an event for a screen reader: its values are kept and shown at most once a
+  // frame, the latest each time.
+  void ShowSoon();
+  void ShowWhenDue();
+  void ShowProgress();
   void ShowStillRunning();
   // Runs f on the user-interface thread, now or as soon as it gets there.
   template <typename F>
@@ -72,6 +79,11 @@ class CBackupDlg : public QDialog, public BackupProgress {
   std::atomic<uint32_t> filesSelected_{0};
   std::atomic<uint32_t> bytesTransmitted_{0};
   std::atomic<uint32_t> filesTransmitted_{0};
+  std::atomic<int> compressing_{0};
+  std::atomic<int> encrypting_{0};
+  std::atomic<int> transmission_{0};
+  std::atomic<bool> showPending_{false};
+  QElapsedTimer lastShown_;
   std::thread run_;
 };
 

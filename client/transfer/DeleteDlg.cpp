@@ -28,11 +28,9 @@ void CDeleteDlg::OnStart() {
     return;
   }
   JoinWorker();
-  controls_.stop->setEnabled(true);
-  deleteInProgress = true;
   std::vector<std::string> paths;
   for (IndexEntry& entry : TickedEntries()) paths.push_back(std::move(entry.name));
-  worker_ = std::thread([this, paths = std::move(paths)]() mutable {
+  StartRun([this, paths = std::move(paths)]() mutable {
     RunDelete(doc_, session_, *this, *this, std::move(paths));
   });
   QThread::msleep(kStartPauseMs);

@@ -113,8 +113,23 @@ void CIndexDlg::OnUncheckAll() {
 }
 
 void CIndexDlg::OnStop() {
-  CreateStopFile(StopFile());
   controls_.stop->setEnabled(false);
+  // With no run to take it, the file would stop the next run before its first file.
+  if (RunFlag()) CreateStopFile(StopFile());
+}
+
+void CIndexDlg::StartRun(std::function<void()> run) {
+  controls_.stop->setEnabled(true);
+  RunFlag() = true;
+  worker_ = std::thread([this, run = std::move(run)] {
+    run();
+    RunEnded();
+  });
+}
+
+void CIndexDlg::RunEnded() {
+  TakeStopFile(StopFile());
+  OnInterfaceThread([this] { controls_.stop->setEnabled(false); });
 }
 
 void CIndexDlg::SetRows(std::vector<IndexEntry> rows) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -84,6 +85,11 @@ class CIndexDlg : public QDialog, public IndexSink {
   // Whether the start button may follow the tick count.
   virtual bool StartAvailable() const { return true; }
 
+  // Starts a run (which clears the dialog's run flag at its end) on the worker thread. However
+  // the run ends, the stop button is disabled after it and a stop file pressed for too late is
+  // taken away, so it cannot stop the next run before it begins.
+  void StartRun(std::function<void()> run);
+
   // Runs f on the user-interface thread, now or as soon as it gets there; dropped with the
   // dialog if it is gone by then.
   template <typename F>
@@ -103,6 +109,8 @@ class CIndexDlg : public QDialog, public IndexSink {
   void OnListClicked(const QModelIndex& index);
   void Recount();
   void ShowStillRunning();
+  // The worker's last step after a run, whatever its end.
+  void RunEnded();
 
   CIndexListModel model_;
   std::atomic<bool> retrieving_{false};

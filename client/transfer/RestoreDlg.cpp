@@ -32,10 +32,7 @@ const char* CRestoreDlg::StopFile() const { return kRestoreStopFile; }
 void CRestoreDlg::OnStart() {
   if (restoreInProgress) return;
   JoinWorker();
-  controls_.stop->setEnabled(true);
-  restoreInProgress = true;
-  worker_ =
-      std::thread([this, rows = TickedEntries()] { RunRestore(doc_, session_, *this, rows); });
+  StartRun([this, rows = TickedEntries()] { RunRestore(doc_, session_, *this, rows); });
   QThread::msleep(kStartPauseMs);
 }
 

@@ -69,4 +69,19 @@ TEST(TextFile, ValueLinesLoseOnlyTheirLineEndAndALeadingByteOrderMark) {
   std::fclose(f);
 }
 
+TEST(TextFile, TheSplitterReadsAsReadTextLineWhereverThePiecesBreak) {
+  const std::string bytes = "one\r\ntwo\rthree\n\r\nlong line here\r";
+  for (std::size_t bufferSize : {3u, 6u, 100u}) {
+    const Lines expected = ReadAll(bytes, bufferSize);
+    for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+      plat::TextLineSplitter splitter(bufferSize);
+      Lines lines;
+      splitter.Feed(bytes.data(), cut, lines);
+      splitter.Feed(bytes.data() + cut, bytes.size() - cut, lines);
+      splitter.Finish(lines);
+      EXPECT_EQ(lines, expected) << "buffer " << bufferSize << ", cut at " << cut;
+    }
+  }
+}
+
 }  // namespace

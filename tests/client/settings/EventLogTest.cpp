@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -206,6 +207,34 @@ TEST_F(EventLogTest, ReadAllReturnsLongLinesInPiecesAndCrLfAsNewline) {
   EXPECT_EQ(lines[3], "\n");
   // A buffer too small for any character still ends.
   EXPECT_FALSE(log.ReadAll(0)->empty());
+}
+
+TEST_F(EventLogTest, AWriterNeverWaitsForAReadAndReadsEndWhereTheyBegan) {
+  const std::string filler(300, 'f');
+  std::string content;
+  for (int i = 0; i < 4000; ++i) content += EventLog::FormatLine(kTue30Mar2004, 0, filler, 0);
+  TempWorld::WriteHostFile(logHost("log_03_30_04.dat"), content);  // over a block of the reader
+  EventLog log(clock());
+  log.Open(kInstallDirectory, prompt);
+  int blocks = 0;
+  bool writerWaited = false;
+  const auto lines = log.ReadAll(1000, [&] {
+    if (blocks++ == 0) {
+      // A writer held for the whole read would still be waiting when this gives up.
+      auto writer = std::async(std::launch::async, [&log] { log.Write(2, "during the read"); });
+      writerWaited = writer.wait_for(std::chrono::seconds(20)) != std::future_status::ready;
+    }
+    return true;
+  });
+  EXPECT_FALSE(writerWaited);
+  EXPECT_GE(blocks, 2);
+  ASSERT_EQ(lines->size(), 4000u);
+  EXPECT_EQ(Split(lines->back(), '\t')[2], filler);
+  EXPECT_EQ(Split(log.ReadAll(1000)->back(), '\t')[2], "during the read");
+  // A read given up early returns the lines of the blocks read.
+  const auto first = log.ReadAll(1000, [] { return false; });
+  EXPECT_GT(first->size(), 0u);
+  EXPECT_LT(first->size(), 4000u);
 }
 
 }  // namespace

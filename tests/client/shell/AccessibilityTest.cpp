@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 
 #include "client/document/ArkvaleDoc.h"
@@ -48,6 +50,13 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
   ASSERT_NE(saveSet, nullptr);
   EXPECT_EQ(saveSet->text(QAccessible::Name), "Save Set");
   EXPECT_EQ(saveSet->text(QAccessible::Description), "Save selected files to backup set");
+  // The tool bar's own arrow button, shown when the bar does not fit, says what it is too.
+  QToolButton* more =
+      frame.findChild<QToolBar*>()->findChild<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_NE(more, nullptr);
+  QAccessibleInterface* moreFace = QAccessible::queryAccessibleInterface(more);
+  ASSERT_NE(moreFace, nullptr);
+  EXPECT_FALSE(moreFace->text(QAccessible::Name).isEmpty());
   CAboutDlg about(&frame);
   Check(about);
   CLoginDlg login("ann", "secret", &frame);

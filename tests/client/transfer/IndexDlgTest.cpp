@@ -20,9 +20,9 @@ namespace {
 
 class IndexDlgTest : public ::testing::Test, protected test::DialogWorld {
  protected:
-  void SetUp() override { deleteInProgress = false; }
+  void SetUp() override { deleteInProgress = restoreInProgress = false; }
   void TearDown() override {
-    deleteInProgress = false;
+    deleteInProgress = restoreInProgress = false;
     delete dialog;
   }
   template <typename Dialog>
@@ -131,7 +131,30 @@ TEST_F(IndexDlgTest, CheckAllOnAnEmptyListStartsARunThatSendsNothing) {
   EXPECT_EQ(prompt.boxes()[0].text, kDeleteConfirmText);
   EXPECT_TRUE(prompt.boxes()[0].question);
   EXPECT_EQ(prompt.boxes()[0].owner, Owner::DeleteDialog);
-  EXPECT_TRUE(Control(ids::kStopDelete)->isEnabled());
+  EXPECT_TRUE(test::WaitFor([this] { return !Control(ids::kStopDelete)->isEnabled(); }));
+}
+
+TEST_F(IndexDlgTest, EveryEndOfARunDisablesStopAndAStopAfterItLeavesNoFile) {
+  // Without a connection both runs end early, after their "Cannot proceed" box.
+  for (const bool restore : {false, true}) {
+    SCOPED_TRACE(restore ? "restore" : "delete");
+    if (restore) {
+      Open<CRestoreDlg>({{"C:\\a", 1, 2}});
+    } else {
+      Open<CDeleteDlg>({{"C:\\a", 1, 2}});
+    }
+    const int stopId = restore ? ids::kStopRestore : ids::kStopDelete;
+    const char* stopFile = restore ? kRestoreStopFile : kDeleteStopFile;
+    ClickCell(0, 0);
+    if (!restore) prompt.QueueAnswer(true);
+    Control(restore ? ids::kStartRestore : ids::kStartDelete)->click();
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !restoreInProgress && !deleteInProgress && !Control(stopId)->isEnabled(); }));
+    EXPECT_NE(prompt.texts().back().find("Cannot proceed with the"), std::string::npos);
+    dialog->OnStop();
+    EXPECT_FALSE(plat::FileExists(stopFile));
+    delete dialog;
+  }
 }
 
 TEST_F(IndexDlgTest, NoToTheConfirmationLeavesEverythingAsItWas) {
@@ -169,8 +192,10 @@ TEST_F(IndexDlgTest, RestoreOffersItsTickedRowsAndStartRestoreFollowsTheTicks) {
   Open<CRestoreDlg>({{"C:\\a", 1, 2}, {"C:\\b", 3, 4}});
   EXPECT_EQ(dialog->windowTitle(), "Restore");
   ClickCell(1, 0);
+  restoreInProgress = true;
   Control(ids::kStopRestore)->setEnabled(true);
   Control(ids::kStopRestore)->click();
+  restoreInProgress = false;
   EXPECT_TRUE(plat::FileExists("C:\\restore_stop_file_name123"));
   EXPECT_FALSE(Control(ids::kStopRestore)->isEnabled());
   auto ticked = dialog->TickedEntries();
