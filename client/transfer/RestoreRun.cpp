@@ -34,10 +34,6 @@ constexpr const char* kSlowDecryption =
     "Would you like to wait longer for this file to complete decryption\n"
     "or answer NO to continue without restoring this file";
 
-// The files an earlier version worked through, which hold restored content in transit.
-constexpr const char* kFormerTemporaryFiles[] = {"C:\\a_temp_file.cpt", "C:\\a_temp_file",
-                                                 "C:\\a_temp_file.gz"};
-
 // What the loop does after one file.
 enum class After { NextFile, Stop, LostConnection };
 
@@ -94,7 +90,9 @@ class CRestoreRun {
       return 1;
     }
     // Content in transit never touches these names any more; what an interrupted run left goes.
-    for (const char* former : kFormerTemporaryFiles) plat::RemoveFile(former);
+    for (const char* former : {kRestoreTempCpt, kRestoreTempFile, kRestoreTempGz}) {
+      plat::RemoveFile(former);
+    }
     for (const IndexEntry& row : rows) {
       After after = RestoreFile(row);
       if (after == After::Stop) break;
