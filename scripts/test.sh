@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# The server's tests against a real S3 store start their own Ceph daemons.
+bash scripts/setup-services.sh
 build=build-test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DARKVALE_SANITIZE=ON -DARKVALE_TESTS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
