@@ -115,38 +115,50 @@ bool ClientSession::Login() {
 
 void ClientSession::ServeCommands() {
   for (;;) {
-    switch (channel_.ExpectWord(kCommands)) {
-      case 0:
-        SendQuota();
-        break;
-      case 1:
-        channel_.Send("GOT_YOUR_PING");
-        break;
-      case 2:
-        Log("user " + Printable(user_) + " disconnected");
-        return;
-      case 3:
-        Backup();
-        break;
-      case 4:
-        SendListing();
-        break;
-      case 5:
-        Restore();
-        break;
-      case 6:
-        Delete();
-        break;
-      case 7:
-        // The index refresh sends "OK" even after a listing length of 0; nothing to answer.
-        break;
-      default:
-        Log("unknown command refused");
-        channel_.DiscardUntilQuiet();
-        channel_.Send(kUnknownCommand);
-        break;
+    try {
+      if (!ServeCommand()) return;
+    } catch (const CatalogError& e) {
+      // The catalog failed in the middle of an exchange: a refusal in place of the expected
+      // reply ends the client's dialogue, and the next command is served as usual.
+      Log(std::string("exchange ended, the catalog failed: ") + e.what());
+      channel_.Send(kStorageError);
     }
   }
+}
+
+bool ClientSession::ServeCommand() {
+  switch (channel_.ExpectWord(kCommands)) {
+    case 0:
+      SendQuota();
+      break;
+    case 1:
+      channel_.Send("GOT_YOUR_PING");
+      break;
+    case 2:
+      Log("user " + Printable(user_) + " disconnected");
+      return false;
+    case 3:
+      Backup();
+      break;
+    case 4:
+      SendListing();
+      break;
+    case 5:
+      Restore();
+      break;
+    case 6:
+      Delete();
+      break;
+    case 7:
+      // The index refresh sends "OK" even after a listing length of 0; nothing to answer.
+      break;
+    default:
+      Log("unknown command refused");
+      channel_.DiscardUntilQuiet();
+      channel_.Send(kUnknownCommand);
+      break;
+  }
+  return true;
 }
 
 void ClientSession::SendQuota() {
@@ -207,7 +219,13 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
   }
   std::string line = "file " + Printable(offered->path) + " (" + std::to_string(offered->size) +
                      " bytes, time " + std::to_string(offered->modified) + ")";
-  std::optional<StoredFile> stored = catalog_.Find(user_, offered->path);
+  std::optional<StoredFile> stored;
+  try {
+    stored = catalog_.Find(user_, offered->path);
+  } catch (const CatalogError& e) {
+    // Taken as needed: the commit applies the rule again, or refuses if the catalog still fails.
+    Log(line + ": the catalog failed, taken as needed: " + e.what());
+  }
   if (offered->size == 0 || (stored && Supersedes(*stored, *offered))) {
     Log(line + ": not needed");
     channel_.Send(kNotNeeded);
@@ -236,7 +254,13 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
                                                       std::uint64_t bytes) {
   std::string line =
       "file " + Printable(offered.path) + " (" + std::to_string(bytes) + " bytes of data)";
-  bool fits = catalog_.Fits(user_, offered.path, offered.storedBytes);
+  bool fits = true;
+  try {
+    fits = catalog_.Fits(user_, offered.path, offered.storedBytes);
+  } catch (const CatalogError& e) {
+    // The commit checks the quota again, or refuses if the catalog still fails.
+    Log(line + ": the catalog failed, the quota is checked at the commit: " + e.what());
+  }
   channel_.Send("BEGIN_TO_SEND_THE_FILE");
   if (!fits) {
     channel_.ReadExact(bytes, [](std::string_view) {});

@@ -29,6 +29,9 @@ constexpr const char* kUsage =
     "options:\n"
     "  --data DIR              storage (default $XDG_DATA_HOME/arkvale-server,\n"
     "                          else ~/.local/share/arkvale-server)\n"
+    "  --catalog URI           catalog shared by several servers, a PostgreSQL URI\n"
+    "                          (postgresql://USER@HOST:PORT/DB; libpq's PG* variables and\n"
+    "                          ~/.pgpass apply); default: SQLite in the --data directory\n"
     "  --port N                TCP port to listen on (default 5555; 0 picks a free one)\n"
     "  --bind ADDRESS          IPv4 address to listen on (default 127.0.0.1)\n"
     "  --idle-timeout-ms N     drop a client silent for this long (default 3600000)\n"
@@ -149,6 +152,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
       config.dataDirectory = value;
       continue;
     }
+    if (arg == "--catalog") {
+      if (!IsCatalogUri(value)) {
+        err << "arkvale-server: --catalog takes a postgresql:// URI\n" << kUsage;
+        return kExitUsage;
+      }
+      config.catalogUri = value;
+      continue;
+    }
     if (arg == "--objects") {
       config.objects.uri = value;
       continue;
@@ -195,11 +206,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   try {
     if (command == "serve" && operands == 0) return Serve(config, out);
 
-    CreateDataDirectory(config.dataDirectory);
+    if (config.catalogUri.empty()) CreateDataDirectory(config.dataDirectory);
     // The account commands leave the data alone, but a store named wrongly is better told now.
     if (!config.objects.uri.empty())
       OpenObjectStore(config.objects, ObjectsPathIn(config.dataDirectory));
-    std::unique_ptr<Catalog> opened = OpenCatalog(config.dataDirectory);
+    std::unique_ptr<Catalog> opened = OpenCatalog(config.catalogUri, config.dataDirectory);
     Catalog& catalog = *opened;
     if (command == "add-user" && operands == 3) {
       std::optional<long long> quota = Number(words[3], 0, 1LL << 50);

@@ -48,7 +48,7 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 
 Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
-      catalog_(OpenCatalog(config_.dataDirectory)),
+      catalog_(OpenCatalog(config_.catalogUri, config_.dataDirectory)),
       store_(OpenObjectStore(config_.objects, ObjectsPathIn(config_.dataDirectory))) {
   // Two servers on one directory would sweep away each other's uploads in flight; a shared
   // store's sweep spares young objects instead.

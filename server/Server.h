@@ -18,6 +18,8 @@ namespace arkvale::server {
 
 struct ServerConfig {
   std::string dataDirectory;
+  // A PostgreSQL URI for a catalog shared by several servers; empty: SQLite in dataDirectory.
+  std::string catalogUri;
   std::string bindAddress = "127.0.0.1";
   std::uint16_t port = 5555;
   SessionSettings session;

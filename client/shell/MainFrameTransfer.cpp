@@ -1,7 +1,7 @@
 // The main window's Restore and Delete commands: one dialog of each kind, filled from the
 // server's listing while the status bar shows how much of it has come.
 #include <QApplication>
-#include <QThread>
+#include <QTimer>
 
 #include "client/document/ArkvaleDoc.h"
 #include "client/shell/MainFrame.h"
@@ -51,14 +51,15 @@ void CMainFrame::BringForward(CIndexDlg* dialog) {
 }
 
 void CMainFrame::FetchIndex(CIndexDlg* dialog) {
-  QPointer<CIndexDlg> guard(dialog);
   auto counters = std::make_shared<RetrievalCounters>();
   dialog->StartRetrieval(counters);
-  // The window keeps answering while it waits: the retrieval's boxes are shown by this thread.
-  while (counters->expected == 0) {
-    QApplication::processEvents(QEventLoop::AllEvents, kListingPollMs);
-    QThread::msleep(kListingPollMs);
-  }
+  // The window keeps answering while it waits: the retrieval's boxes are shown by this thread,
+  // and its rows and the dialog's showing come as events that end a wait at once. The timer
+  // brings the counters' progress to the bar.
+  QTimer tick;
+  tick.start(kListingPollMs);
+  auto wait = [] { QApplication::processEvents(QEventLoop::WaitForMoreEvents); };
+  while (counters->expected == 0) wait();
   CProgressBar bar(statusBar_);
   bar.Create(QStringLiteral("Communications in progress"), kProgressBarShare, 100);
   bar.SetRange(0, 100);
@@ -72,12 +73,10 @@ void CMainFrame::FetchIndex(CIndexDlg* dialog) {
       bar.Step();
       QApplication::processEvents();
     }
-    QApplication::processEvents(QEventLoop::AllEvents, kListingPollMs);
-    QThread::msleep(kListingPollMs);
+    wait();
   }
   bar.Destroy();
-  // Every box of the retrieval comes before its last count, so what remains is quick.
-  if (guard != nullptr) guard->JoinWorker();
+  // The retrieval ends on its own: its pause as it lets go of the lock is not this thread's.
 }
 
 }  // namespace arkvale

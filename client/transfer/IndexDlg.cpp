@@ -77,10 +77,15 @@ void CIndexDlg::Wire(const Controls& controls) {
 void CIndexDlg::StartRetrieval(std::shared_ptr<RetrievalCounters> counters) {
   JoinWorker();
   retrieving_ = true;
+  counters_ = counters;
   worker_ = std::thread([this, counters] {
     RetrieveIndex(doc_, session_, *this, *counters);
     retrieving_ = false;
   });
+}
+
+bool CIndexDlg::Retrieving() const {
+  return retrieving_ && !(counters_ != nullptr && counters_->expected == -1);
 }
 
 void CIndexDlg::JoinWorker() {
@@ -122,7 +127,10 @@ void CIndexDlg::SetSearchText(const std::string& text) {
 }
 
 void CIndexDlg::ShowDialog() {
-  OnInterfaceThread([this] { show(); });
+  OnInterfaceThread([this] {
+    show();
+    retrieving_ = false;
+  });
 }
 
 void CIndexDlg::OnCloseWindow() {

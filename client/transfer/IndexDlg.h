@@ -33,9 +33,12 @@ class CIndexDlg : public QDialog, public IndexSink {
   // Starts the retrieval of the listing on a worker thread; the dialog stays hidden until the
   // listing has come.
   void StartRetrieval(std::shared_ptr<RetrievalCounters> counters);
-  // While true the dialog is not brought forward: it would show before its rows.
-  bool Retrieving() const { return retrieving_; }
-  // Waits for a worker that has nothing left to do but end (it asks the user nothing more).
+  // While true the dialog is not brought forward: it would show before its rows. False once
+  // the rows are shown or no listing will come, even while the retrieval still lets go of the
+  // lock.
+  bool Retrieving() const;
+  // Waits for the worker to end: a run when it asks the user nothing more, or a retrieval (at
+  // most its pause as it lets go of the lock).
   void JoinWorker();
 
   void OnSearch();
@@ -103,6 +106,7 @@ class CIndexDlg : public QDialog, public IndexSink {
 
   CIndexListModel model_;
   std::atomic<bool> retrieving_{false};
+  std::shared_ptr<RetrievalCounters> counters_;
 };
 
 template <typename Form>

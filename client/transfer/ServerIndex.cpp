@@ -11,13 +11,14 @@
 #include "client/session/Session.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "platform/TextFile.h"
+#include "platform/TextLineReader.h"
 #include "platform/WindowsNames.h"
 
 namespace arkvale {
 namespace {
 
-constexpr std::size_t kListingChunk = 1000;
+// Listing bytes have no message boundaries of their own: read them in large pieces.
+constexpr std::size_t kListingChunk = 1 << 16;
 // The index names what the user keeps; it is not for other users to read.
 constexpr unsigned kIndexFileMode = 0600;
 
@@ -42,15 +43,15 @@ FILE* OpenIndexForWriting() {
 // connection closed before the whole listing had come.
 bool ReceiveListing(int socket, int32_t length, FILE* file, RetrievalCounters* counters,
                     int timeoutMs) {
-  char buffer[kListingChunk];
+  std::vector<char> buffer(static_cast<std::size_t>(std::min<int64_t>(kListingChunk, length)));
   int64_t received = 0;
   while (received < length) {
-    std::size_t want = std::min<int64_t>(kListingChunk, length - received);
-    long got = ReceiveData(socket, buffer, want, timeoutMs);
+    std::size_t want = std::min<int64_t>(buffer.size(), length - received);
+    long got = ReceiveData(socket, buffer.data(), want, timeoutMs);
     if (got <= 0) return false;
     received += got;
     if (counters != nullptr) counters->received = static_cast<int32_t>(received);
-    if (file != nullptr) std::fwrite(buffer, 1, static_cast<std::size_t>(got), file);
+    if (file != nullptr) std::fwrite(buffer.data(), 1, static_cast<std::size_t>(got), file);
   }
   return true;
 }
@@ -63,6 +64,13 @@ std::optional<int32_t> ReceiveLength(int socket, int timeoutMs) {
   int32_t length = ToInt32(reply);
   if (length < 0) return std::nullopt;
   return length;
+}
+
+// The user types the names the list shows: "10:30", not the private-use form stored paths carry.
+// The empty filter needs no conversion: it is in every path.
+bool HostPathHolds(const std::string& path, const QString& filter) {
+  if (filter.isEmpty()) return true;
+  return QString::fromStdString(plat::HostNameOf(path)).contains(filter, Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -81,36 +89,37 @@ int32_t ToInt32(std::string_view text) {
 }
 
 std::optional<IndexEntry> ParseIndexLine(std::string_view line) {
-  std::vector<std::string_view> fields;
+  std::string_view fields[4];
+  std::size_t count = 0;
   std::size_t i = 0;
-  while (i < line.size() && fields.size() < 4) {
+  while (i < line.size() && count < 4) {
     while (i < line.size() && line[i] == '\t') ++i;
     if (i == line.size()) break;
     std::size_t end = line.find('\t', i);
     if (end == std::string_view::npos) end = line.size();
-    fields.push_back(line.substr(i, end - i));
+    fields[count++] = line.substr(i, end - i);
     i = end;
   }
-  if (fields.size() < 4) return std::nullopt;
+  if (count < 4) return std::nullopt;
   return IndexEntry{std::string(fields[0]), ToInt32(fields[2]), ToInt32(fields[3])};
 }
 
 bool PathMatches(const std::string& path, const std::string& filter) {
-  // The user types the names the list shows: "10:30", not the private-use form stored paths carry.
-  return QString::fromStdString(plat::HostNameOf(path))
-      .contains(QString::fromStdString(filter), Qt::CaseInsensitive);
+  return HostPathHolds(path, QString::fromStdString(filter));
 }
 
 std::vector<IndexEntry> FillIndex(FILE* file, const std::string& filter,
                                   const std::function<void()>& onMalformed) {
+  const QString wanted = QString::fromStdString(filter);
   std::vector<IndexEntry> rows;
-  while (auto line = plat::ReadTextLine(file, kIndexLineBuffer)) {
+  plat::TextLineReader lines(file, kIndexLineBuffer);
+  while (auto line = lines.Next()) {
     auto entry = ParseIndexLine(*line);
     if (!entry) {
       if (onMalformed) onMalformed();
       continue;
     }
-    if (PathMatches(entry->name, filter)) rows.push_back(std::move(*entry));
+    if (HostPathHolds(entry->name, wanted)) rows.push_back(std::move(*entry));
   }
   std::reverse(rows.begin(), rows.end());
   return rows;
@@ -144,11 +153,12 @@ int RetrieveIndex(CArkvaleDoc& doc, CSession& session, IndexSink& sink, Retrieva
     counters.expected = -1;
     return 1;
   }
+  // The waiting command learns of the end before the pause as the lock is let go.
   auto fail = [&] {
     doc.Log(kLogError, kIndexLostText);
     prompt.ShowMessage(kIndexLostText, kCaption, Icon::Error, Owner::None);
-    session.ReleaseCommsLock(lock);
     counters.expected = -1;
+    session.ReleaseCommsLock(lock);
     return 1;
   };
 
@@ -158,8 +168,8 @@ int RetrieveIndex(CArkvaleDoc& doc, CSession& session, IndexSink& sink, Retrieva
   if (!length) return fail();
   if (*length == 0) {
     prompt.ShowMessage(kNoStoredFilesText, kCaption, Icon::Information, Owner::None);
-    session.ReleaseCommsLock(lock);
     counters.expected = -1;
+    session.ReleaseCommsLock(lock);
     return 1;
   }
   counters.expected = *length;
@@ -170,8 +180,8 @@ int RetrieveIndex(CArkvaleDoc& doc, CSession& session, IndexSink& sink, Retrieva
     doc.Log(kLogError, kIndexWriteErrorText);
     prompt.ShowMessage(kIndexWriteErrorText, kCaption, Icon::Error, Owner::None);
     if (!ReceiveListing(socket, *length, nullptr, &counters, timeoutMs)) return fail();
-    session.ReleaseCommsLock(lock);
     counters.expected = -1;
+    session.ReleaseCommsLock(lock);
     return 1;
   }
   if (!ReceiveListing(socket, *length, file, &counters, timeoutMs)) {

@@ -7,6 +7,7 @@
 #include "client/resources/ResourceIds.h"
 #include "client/shell/MainFrame.h"
 #include "client/shell/StatusBar.h"
+#include "platform/Files.h"
 #include "platform/Sockets.h"
 #include "tests/client/shell/ShellWorld.h"
 #include "tests/support/ScriptedServer.h"
@@ -77,6 +78,8 @@ TEST_F(MainFrameIndexTest, DeleteShowsTheListingOnceItHasCome) {
   CDeleteDlg* dialog = frame.deleteDialog();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(test::WaitFor([&] { return dialog->isVisible() && Rows(dialog) == 3; }));
+  // The window did not wait for the retrieval's pause as it lets go of the lock.
+  EXPECT_TRUE(plat::FileExists("C:\\my_lock_file"));
   EXPECT_EQ(dialog->model().entry(0).name, "C:\\three");
   EXPECT_FALSE(frame.statusPanes()->PaneText(0).contains("Communications"));
   EXPECT_TRUE(w.prompt.texts().empty());

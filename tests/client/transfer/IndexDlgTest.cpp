@@ -72,6 +72,18 @@ TEST_F(IndexDlgTest, SortsAscendingByTheClickedColumn) {
   EXPECT_EQ(Column(0).front(), "D:\\");
 }
 
+TEST_F(IndexDlgTest, NamesSortByTheTextTheListShowsCaseIgnored) {
+  // A stored colon has its private-use form; the list shows ':' and sorts it before letters.
+  Open<CRestoreDlg>({{"Z:\\h\\10a", 1, 1},
+                     {"Z:\\h\\\u00C4b", 2, 2},
+                     {"Z:\\h\\10\uF03A30", 3, 3},
+                     {"Z:\\h\\\u00E4a", 4, 4},
+                     {"Z:\\h\\10Z", 5, 5}});
+  static_cast<CIndexDlg*>(dialog)->model().sort(0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"Z:\\h\\10:30", "Z:\\h\\10a", "Z:\\h\\10Z",
+                                                 "Z:\\h\\\u00E4a", "Z:\\h\\\u00C4b"}));
+}
+
 TEST_F(IndexDlgTest, ClickingARowTicksItAndStartFollowsTheCount) {
   test::TempWorld::WriteHostFile(world.driveC() + "/temp_index_file_xyz5555",
                                  "C:\\a\t1\t2\t3\nC:\\b\t1\t2\t3\n");
