@@ -95,14 +95,13 @@ int KeyPipe(const std::string& key) {
   ::_exit(127);
 }
 
-// The descriptors a child starts with: standard streams (-1 leaves one as it is), the key's own
-// descriptor, and the end descriptor held open for the child's life.
+// The descriptors a child starts with: standard streams (-1 leaves one as it is) and the key's
+// own descriptor.
 struct ChildFds {
   int input = -1;
   int output = -1;
   int error = -1;
   int key = -1;
-  int end = -1;
 };
 
 // Moves fd above the numbers being placed, so that placing one cannot overwrite another.
@@ -124,7 +123,7 @@ int Lift(int fd, int statusFd) {
     if (grandchild > 0) ::_exit(0);
   }
   statusFd = Lift(statusFd, statusFd);
-  for (int* fd : {&fds.input, &fds.output, &fds.error, &fds.key, &fds.end}) {
+  for (int* fd : {&fds.input, &fds.output, &fds.error, &fds.key}) {
     *fd = Lift(*fd, statusFd);
   }
   if ((fds.input >= 0 && ::dup2(fds.input, 0) < 0) ||
@@ -145,8 +144,6 @@ int Lift(int fd, int statusFd) {
   if (::close_range(firstClosed, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
     for (int fd = static_cast<int>(firstClosed); fd < 1024; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
-  // Held open by the tool for its whole life: its end closes the last write end.
-  if (fds.end >= 0 && ::fcntl(fds.end, F_SETFD, 0) != 0) ReportAndExit(statusFd, errno);
   ::execv(launch.hostExe.c_str(), argv);
   ReportAndExit(statusFd, errno);
 }
@@ -154,8 +151,7 @@ int Lift(int fd, int statusFd) {
 // Starts the child; its pid (the middle process's when detached), or -1 when exec failed.
 // Without nullStreams the child keeps this process's standard streams; with it, those not given
 // in streams go to /dev/null.
-pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -1,
-            ChildStreams streams = {}) {
+pid_t Start(const Launch& launch, bool detached, bool nullStreams, ChildStreams streams = {}) {
   std::vector<char*> argv;
   for (const std::string& word : launch.words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -174,7 +170,6 @@ pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -
     }
   }
   ChildFds fds;
-  fds.end = endFd;
   fds.error = nullFd;
   fds.output = streams.output >= 0 ? streams.output : nullFd;
   fds.input = streams.input >= 0 ? streams.input : nullFd;
@@ -219,59 +214,27 @@ pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -
   return pid;
 }
 
+// Waits at most timeoutMs until fd (a pidfd) is readable: 1 when the child has ended, 0 when it
+// still runs, -1 when it cannot be watched.
+int WaitReadable(int fd, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd p{fd, POLLIN, 0};
+    int ready = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return -1;
+    return ready == 0 ? 0 : 1;
+  }
+}
+
 }  // namespace
 
 int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words) {
   std::optional<Launch> launch = Prepare(windowsExe, words);
   if (!launch) return -1;
   return Start(*launch, true, true) < 0 ? -1 : 0;
-}
-
-int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words,
-                  int* endFd) {
-  *endFd = -1;
-  std::optional<Launch> launch = Prepare(windowsExe, words);
-  if (!launch) return -1;
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return -1;
-  if (ends[1] < 3) {
-    // A process started with closed standard streams: keep the child's end off 0 to 2.
-    int moved = ::fcntl(ends[1], F_DUPFD_CLOEXEC, 3);
-    ::close(ends[1]);
-    ends[1] = moved;
-    if (moved < 0) {
-      ::close(ends[0]);
-      return -1;
-    }
-  }
-  pid_t pid = Start(*launch, true, true, ends[1]);
-  int saved = errno;
-  ::close(ends[1]);
-  if (pid < 0) {
-    ::close(ends[0]);
-    errno = saved;
-    return -1;
-  }
-  *endFd = ends[0];
-  return 0;
-}
-
-int WaitChildEnd(int endFd, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    pollfd p{endFd, POLLIN, 0};
-    int ready = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return -1;
-    // Nothing is ever written: readable means every write end is closed, the child is gone.
-    return ready == 0 ? 0 : 1;
-  }
-}
-
-void CloseChildEnd(int endFd) {
-  if (endFd >= 0) ::close(endFd);
 }
 
 int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& words) {
@@ -290,7 +253,7 @@ int StartChild(const std::string& windowsExe, const std::vector<std::string>& wo
                const ChildStreams& streams) {
   std::optional<Launch> launch = Prepare(windowsExe, words, streams.input >= 0);
   if (!launch) return -1;
-  return Start(*launch, false, true, -1, streams);
+  return Start(*launch, false, true, streams);
 }
 
 int ReapChild(int pid, int* exitCode) {
@@ -308,7 +271,7 @@ int ReapChild(int pid, int* exitCode) {
 int WaitChildFor(int pid, int timeoutMs) {
   int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   if (fd < 0) return -1;
-  int result = WaitChildEnd(fd, timeoutMs);
+  int result = WaitReadable(fd, timeoutMs);
   ::close(fd);
   return result;
 }

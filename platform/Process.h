@@ -11,14 +11,6 @@ namespace plat {
 // Detached start: standard streams on /dev/null, reaped in the background (no zombies).
 // -1 when the executable (a Windows path) does not exist or cannot be started, else 0.
 int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words);
-// The same, and *endFd receives a descriptor (close-on-exec, the caller closes it) that reads
-// end of file the moment the child has ended; -1 in *endFd when the start failed.
-int SpawnDetached(const std::string& windowsExe, const std::vector<std::string>& words, int* endFd);
-// Waits at most timeoutMs on such a descriptor: 1 when the child has ended, 0 when it still
-// runs, -1 when the descriptor cannot be watched.
-int WaitChildEnd(int endFd, int timeoutMs);
-// Closes such a descriptor.
-void CloseChildEnd(int endFd);
 
 // Descriptors for a child's standard input and output; -1 is /dev/null. The child gets copies:
 // the caller closes its own when it likes.

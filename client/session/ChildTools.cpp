@@ -122,12 +122,10 @@ std::vector<std::string> CredentialsEncryptWords(const std::string& key) {
 }
 
 std::vector<std::string> RestoreDecryptWords(const std::string& key) {
-  return {"-q", "-d", "-K", key, kRestoreTempCpt};
+  return {"ccrypt", "-d", "-K", key};
 }
 
-std::vector<std::string> RestoreDecompressWords() {
-  return {"-c", "-d", kRestoreTempGz, ">", kRestoreDummyTarget};
-}
+std::vector<std::string> RestoreDecompressWords() { return {"gzip", "-d", "-c"}; }
 
 void ReportSpawnFailure(SpawnCaller caller, Prompt& prompt, EventLog& log, Owner credentialsOwner) {
   switch (caller) {

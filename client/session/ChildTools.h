@@ -21,10 +21,6 @@ inline constexpr const char* kBackupTempGz = "C:\\temp_filexyz555.gz";
 inline constexpr const char* kBackupTempCpt = "C:\\temp_filexyz555.gz.cpt";
 inline constexpr const char* kCredentialsFile = "C:\\user_password";
 inline constexpr const char* kCredentialsCpt = "C:\\user_password.cpt";
-inline constexpr const char* kRestoreTempCpt = "C:\\a_temp_file.cpt";
-inline constexpr const char* kRestoreTempFile = "C:\\a_temp_file";
-inline constexpr const char* kRestoreTempGz = "C:\\a_temp_file.gz";
-inline constexpr const char* kRestoreDummyTarget = "C:\\aaa";
 
 inline constexpr const char* kSpawnError = "Error on spawn";
 inline constexpr const char* kCredentialsSpawnError = "Error here on spawn";
@@ -96,17 +92,17 @@ int SpawnChild(const std::string& installDirectory, ChildTool tool,
 bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
                     const std::function<bool()>& done, const std::function<void()>& tick = {});
 
-// The words of each caller. The first word of each is read by the child as its own name.
+// The words of each caller. The first word of each is read by the child as its own name (the
+// file-based ones are the historical command lines, whose first word is lost that way).
 // Backup, gzip: compress C:\temp_filexyz555 in place; await its disappearance.
 std::vector<std::string> BackupCompressWords();
 // Backup, ccrypt: encrypt C:\temp_filexyz555.gz under the user's key; await the ".cpt".
 std::vector<std::string> BackupEncryptWords(const std::string& key);
 // Login, ccrypt: encrypt C:\user_password under the built-in key; await the ".cpt".
 std::vector<std::string> CredentialsEncryptWords(const std::string& key);
-// Restore, ccrypt: decrypt C:\a_temp_file.cpt; await C:\a_temp_file.
+// Restore, ccrypt: decrypt standard input to standard output (the key on its own descriptor).
 std::vector<std::string> RestoreDecryptWords(const std::string& key);
-// Restore, gzip: decompress C:\a_temp_file.gz in place (">" and C:\aaa are two more file names,
-// no redirection); await the disappearance of the ".gz".
+// Restore, gzip: decompress standard input to standard output.
 std::vector<std::string> RestoreDecompressWords();
 
 // Who failed to start a child; each reports it in its own way.

@@ -1,6 +1,7 @@
 #pragma once
 // What a restore run does with each file: where its restored content is written and what
 // becomes of it. The run receives, decrypts and decompresses; a destination decides the rest.
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace arkvale {
 class CArkvaleDoc;
 
 // Files a run could not restore for a reason other than the user's own answer: each logged with
-// its path at level 2 and counted for the end of the run.
+// its path at level 2 and counted for the end of the run. Safe to call from several threads.
 class RestoreFailures {
  public:
   explicit RestoreFailures(CArkvaleDoc& doc) : doc_(doc) {}
@@ -25,7 +26,7 @@ class RestoreFailures {
 
  private:
   CArkvaleDoc& doc_;
-  int count_ = 0;
+  std::atomic<int> count_{0};
 };
 
 class RestoreDestination {
@@ -46,6 +47,9 @@ class RestoreDestination {
 
   // The file was not finished (a failure, or the user gave up on it).
   virtual void Abandoned(const IndexEntry& /*row*/) {}
+
+  // Before the run reports its end: work still pending on finished files is done.
+  virtual void Settle() {}
 };
 
 }  // namespace arkvale

@@ -40,10 +40,10 @@ CRestorePipeline::Start CRestorePipeline::Begin(int outputFd) {
   feed_ = feed[1];
   // The key reaches the decryptor on a descriptor of its own: standard input carries the data.
   const bool decrypting = decryptor_.Start(installDirectory_, ChildTool::Ccrypt,
-                                           {"ccrypt", "-d", "-K", key_}, {feed[0], between[1]});
+                                           RestoreDecryptWords(key_), {feed[0], between[1]});
   const bool decompressing =
-      decrypting && decompressor_.Start(installDirectory_, ChildTool::Gzip, {"gzip", "-d", "-c"},
-                                        {between[0], outputFd});
+      decrypting && decompressor_.Start(installDirectory_, ChildTool::Gzip,
+                                        RestoreDecompressWords(), {between[0], outputFd});
   for (int end : {feed[0], between[0], between[1]}) plat::CloseEnd(end);
   if (decompressing) return Start::Started;
   CloseFeed();

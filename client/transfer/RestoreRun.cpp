@@ -34,10 +34,6 @@ constexpr const char* kSlowDecryption =
     "Would you like to wait longer for this file to complete decryption\n"
     "or answer NO to continue without restoring this file";
 
-// The files an earlier version worked through, which hold restored content in transit.
-constexpr const char* kFormerTemporaryFiles[] = {"C:\\a_temp_file.cpt", "C:\\a_temp_file",
-                                                 "C:\\a_temp_file.gz"};
-
 // What the loop does after one file.
 enum class After { NextFile, Stop, LostConnection };
 
@@ -94,7 +90,9 @@ class CRestoreRun {
       return 1;
     }
     // Content in transit never touches these names any more; what an interrupted run left goes.
-    for (const char* former : kFormerTemporaryFiles) plat::RemoveFile(former);
+    for (const char* former : {kRestoreTempCpt, kRestoreTempFile, kRestoreTempGz}) {
+      plat::RemoveFile(former);
+    }
     for (const IndexEntry& row : rows) {
       After after = RestoreFile(row);
       if (after == After::Stop) break;
@@ -139,24 +137,24 @@ class CRestoreRun {
       failures_.Add(text);
       return Skip(row);
     }
-    CRestorePipeline pipeline(installDirectory_, key_);
-    switch (pipeline.Begin(restored.fd())) {
-      case CRestorePipeline::Start::Started:
-        break;
-      case CRestorePipeline::Start::DecryptorFailed:
-        ReportSpawnFailure(SpawnCaller::RestoreCcrypt, prompt_, doc_.eventLog);
-        failures_.NotRestored(target, "the decryptor could not be started");
-        return Skip(row);
-      case CRestorePipeline::Start::DecompressorFailed:
-        ReportSpawnFailure(SpawnCaller::RestoreGzip, prompt_, doc_.eventLog);
-        failures_.NotRestored(target, "the decompressor could not be started");
-        return Skip(row);
-    }
-
+    // The server starts sending while the tools start.
     SendWord(socket_, "SEND_FILE");
+    CRestorePipeline pipeline(installDirectory_, key_);
+    const CRestorePipeline::Start start = pipeline.Begin(restored.fd());
+    // A pipeline that did not start takes the data nowhere, to stay in step with the server.
     if (!Receive(pipeline, announced)) {
       destination_.Abandoned(row);
       return After::LostConnection;
+    }
+    if (start != CRestorePipeline::Start::Started) {
+      const bool decryptor = start == CRestorePipeline::Start::DecryptorFailed;
+      ReportSpawnFailure(decryptor ? SpawnCaller::RestoreCcrypt : SpawnCaller::RestoreGzip, prompt_,
+                         doc_.eventLog);
+      failures_.NotRestored(target, decryptor ? "the decryptor could not be started"
+                                              : "the decompressor could not be started");
+      destination_.Abandoned(row);
+      SendWord(socket_, "OK");
+      return After::NextFile;
     }
     CRestorePipeline::Outcome outcome = Wait(pipeline);
     switch (outcome) {
@@ -227,6 +225,7 @@ class CRestoreRun {
   }
 
   int Complete() {
+    destination_.Settle();
     progress_.SetTransmission(0);
     session_.ReleaseCommsLock(lock_);
     ReportFailures();
@@ -239,6 +238,7 @@ class CRestoreRun {
 
   // A reply or data that never came: the server is gone or out of step.
   int EndLost() {
+    destination_.Settle();
     progress_.SetTransmission(0);
     session_.ReleaseCommsLock(lock_);
     ReportFailures();

@@ -16,6 +16,10 @@ class CArkvaleDoc;
 class CSession;
 
 inline constexpr const char* kRestoreStopFile = "C:\\restore_stop_file_name123";
+// Where earlier versions kept content in transit; a run removes what an interrupted one left.
+inline constexpr const char* kRestoreTempCpt = "C:\\a_temp_file.cpt";
+inline constexpr const char* kRestoreTempFile = "C:\\a_temp_file";
+inline constexpr const char* kRestoreTempGz = "C:\\a_temp_file.gz";
 
 // Started by the Restore dialog with restoreInProgress set and the entries of the ticked rows,
 // top to bottom, taken when Start restore was pressed. Each file's content goes to destination,

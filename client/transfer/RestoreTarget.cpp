@@ -1,5 +1,6 @@
 #include "client/transfer/RestoreTarget.h"
 
+#include <utility>
 #include <vector>
 
 #include "client/document/ArkvaleDoc.h"
@@ -124,11 +125,7 @@ void CInPlaceDestination::Finish(const IndexEntry& row, const plat::HostPath& pr
   if (keepsOld_) {
     my_file_copy(row.name, kRestoreSafetyCopy, prompt_, doc_.eventLog, Owner::RestoreDialog);
   }
-  if (!restored.Commit()) {
-    failures.NotRestored(row.name, "it could not be written to its place");
-    return;
-  }
-  plat::SetModificationTime(prepared, row.modified);
+  placer_.Add(std::move(restored), prepared, row.name, row.modified, failures);
 }
 
 }  // namespace arkvale

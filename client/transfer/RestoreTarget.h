@@ -6,6 +6,7 @@
 
 #include "client/settings/Prompt.h"
 #include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestorePlacer.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -27,17 +28,20 @@ TargetDirectory PrepareTargetDirectory(const std::string& target,
 // Puts each file back at its own path. An existing file (or a symbolic link, which is replaced
 // itself, never written through) is asked about first; anything else in the way is left alone.
 // A replaced file's old content is kept in the safety copy and the new one gets the file's mode
-// and the time the index lists, so the next backup does not take it for a changed file.
+// and the time the index lists, so the next backup does not take it for a changed file. Files are
+// put in place in the background; Settle waits for them.
 class CInPlaceDestination : public RestoreDestination {
  public:
   explicit CInPlaceDestination(CArkvaleDoc& doc);
   std::optional<plat::HostPath> Prepare(const IndexEntry& row, RestoreFailures& failures) override;
   void Finish(const IndexEntry& row, const plat::HostPath& prepared, plat::Replacement& restored,
               RestoreFailures& failures) override;
+  void Settle() override { placer_.Settle(); }
 
  private:
   CArkvaleDoc& doc_;
   Prompt& prompt_;
+  CRestorePlacer placer_;
   // Whether the current file's old content is worth a safety copy.
   bool keepsOld_ = false;
 };

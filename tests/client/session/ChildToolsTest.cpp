@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -53,6 +55,25 @@ class ChildToolsTest : public ::testing::Test {
   std::string C(const std::string& name) const { return world.driveC() + "/" + name; }
   bool Exists(const std::string& name) const { return fs::exists(C(name)); }
 
+  // The restore's decryptor piped into its decompressor, from the file in to the file out; the
+  // exit codes of both.
+  std::pair<int, int> Restore(const std::string& key, const std::string& in,
+                              const std::string& out) {
+    int input = ::open(C(in).c_str(), O_RDONLY | O_CLOEXEC);
+    int output = ::open(C(out).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int between[2];
+    EXPECT_TRUE(input >= 0 && output >= 0 && ::pipe2(between, O_CLOEXEC) == 0);
+    ChildProcess decryptor;
+    ChildProcess decompressor;
+    EXPECT_TRUE(decryptor.Start(kInstallDirectory, ChildTool::Ccrypt, RestoreDecryptWords(key),
+                                {input, between[1]}));
+    EXPECT_TRUE(decompressor.Start(kInstallDirectory, ChildTool::Gzip, RestoreDecompressWords(),
+                                   {between[0], output}));
+    for (int fd : {input, output, between[0], between[1]}) ::close(fd);
+    EXPECT_TRUE(WaitFor([&] { return decryptor.ended() && decompressor.ended(); }));
+    return {decryptor.exitCode(), decompressor.exitCode()};
+  }
+
   TempWorld world;
 };
 
@@ -85,20 +106,9 @@ TEST_F(ChildToolsTest, BackupThenRestoreLeaveTheAwaitedFiles) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(TempWorld::ReadHostFile(C("check")), original);
 
-  // Restore: decrypt, C:\a_temp_file appears.
-  fs::rename(C("temp_filexyz555.gz.cpt"), C("a_temp_file.cpt"));
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, RestoreDecryptWords(key)), 0);
-  ASSERT_TRUE(WaitFor([&] { return Exists("a_temp_file"); }));
-  ASSERT_TRUE(WaitFor([&] { return !Exists("a_temp_file.cpt"); }));
-
-  // Restore: decompress in place, the ".gz" disappears; ">" and C:\aaa are no redirection.
-  fs::rename(C("a_temp_file"), C("a_temp_file.gz"));
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, RestoreDecompressWords()), 0);
-  ASSERT_TRUE(WaitFor([&] { return !Exists("a_temp_file.gz"); }));
-  ASSERT_TRUE(WaitFor([&] { return Exists("a_temp_file"); }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_EQ(TempWorld::ReadHostFile(C("a_temp_file")), original);
-  EXPECT_FALSE(Exists("aaa"));
+  // Restore: the decryptor piped into the decompressor, the key on a descriptor of its own.
+  EXPECT_EQ(Restore(key, "temp_filexyz555.gz.cpt", "restored"), std::make_pair(0, 0));
+  EXPECT_EQ(TempWorld::ReadHostFile(C("restored")), original);
 }
 
 TEST_F(ChildToolsTest, AwaitEndsWithTheChildWhetherItLeftItsFileOrNot) {
@@ -130,17 +140,16 @@ TEST_F(ChildToolsTest, AwaitEndsWithTheChildWhetherItLeftItsFileOrNot) {
   EXPECT_FALSE(missing.ended());
 }
 
-TEST_F(ChildToolsTest, WrongKeyLeavesNoDecryptedFile) {
+TEST_F(ChildToolsTest, WrongKeyFailsTheDecryptorAndLeavesNoOutput) {
   Install();
   TempWorld::WriteHostFile(C("temp_filexyz555.gz"), "payload");
   ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("right key")), 0);
   ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz.cpt"); }));
-  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555.gz"); }));
-  fs::rename(C("temp_filexyz555.gz.cpt"), C("a_temp_file.cpt"));
   // "right" alone would be the key if the blank split the word.
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, RestoreDecryptWords("right")), 0);
-  EXPECT_FALSE(WaitFor([&] { return Exists("a_temp_file"); }, std::chrono::seconds(2)));
-  EXPECT_TRUE(Exists("a_temp_file.cpt"));
+  const auto [decrypted, decompressed] = Restore("right", "temp_filexyz555.gz.cpt", "restored");
+  EXPECT_NE(decrypted, 0);
+  EXPECT_NE(decompressed, 0);
+  EXPECT_EQ(TempWorld::ReadHostFile(C("restored")), "");
 }
 
 TEST_F(ChildToolsTest, CredentialsAreEncryptedAndTheKeyNeverShowsInTheProcessList) {

@@ -243,6 +243,31 @@ TEST_F(RestoreRunScriptedTest, FailuresNameTheirFilesAndAreCountedBeforeALostCon
   ExpectRunOver();
 }
 
+TEST_F(RestoreRunScriptedTest, DecryptorThatCannotStartIsReportedAndTheExchangeStaysInStep) {
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("1")
+      .Send("OK")
+      .Expect("C:\\x.txt")
+      .Send("10")
+      .Expect("SEND_FILE")
+      .Send("0123456789")
+      .Expect("OK");
+  Serve(server);
+  std::filesystem::remove(Host("C:\\Program Files\\Arkvale\\ccrypt.exe"));
+
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, {{"C:\\x.txt", 10, 0}}), 0);
+  HangUp(server);
+  auto boxes = prompt.boxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].text, "Error on spawn");
+  EXPECT_EQ(boxes[0].caption, "Debugging");
+  EXPECT_EQ(boxes[1].text, "Files not restored because of an error: 1\nPlease check the log file");
+  EXPECT_FALSE(plat::FileExists("C:\\x.txt"));
+  ExpectRunOver();
+}
+
 TEST_F(RestoreRunScriptedTest, LinksInTheTargetsPlaceAndLongNamesAreReplacedWhole) {
   const std::string longName = "C:\\" + std::string(250, 'n');
   const std::vector<IndexEntry> rows = {
