@@ -80,6 +80,8 @@ class CIndexDlg : public QDialog, public IndexSink {
   virtual void OnStart() = 0;
   // Whether the start button may follow the tick count.
   virtual bool StartAvailable() const { return true; }
+  // The start button follows the ticks; a dialog with more ways to start lets them follow too.
+  virtual void EnableStart(bool enabled);
 
   // Runs f on the user-interface thread, now or as soon as it gets there; dropped with the
   // dialog if it is gone by then.
