@@ -10,7 +10,9 @@
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
 #include "client/transfer/BarPosition.h"
+#include "client/transfer/CompareResult.h"
 #include "client/transfer/FileCopy.h"
+#include "client/transfer/RestoreDestination.h"
 #include "client/transfer/RestoreTarget.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/StopFiles.h"
@@ -61,8 +63,10 @@ int64_t AnnouncedSize(const std::string& reply) {
 
 class CRestoreRun {
  public:
-  CRestoreRun(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress)
-      : doc_(doc),
+  CRestoreRun(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress,
+              const RestoreMode& mode)
+      : mode_(mode),
+        doc_(doc),
         session_(session),
         prompt_(doc.prompt()),
         progress_(progress),
@@ -113,8 +117,29 @@ class CRestoreRun {
   // A file that could not be restored for a reason other than the user's own answer: logged
   // with its path, and counted for the end of the run.
   void NotRestored(const std::string& target, const std::string& reason) {
+    if (Comparing()) {
+      Record(NotComparedResult(*row_, reason));
+      return;
+    }
     doc_.Log(kLogError, "File " + target + " was not restored: " + reason);
     ++failures_;
+  }
+
+  // The stored data did not come back: for a Compare that is the file's result.
+  void Undecodable(const std::string& target, const std::string& reason) {
+    if (Comparing()) {
+      Record(DamagedResult(*row_, reason));
+      return;
+    }
+    NotRestored(target, reason);
+  }
+
+  bool Comparing() const { return mode_.kind == RestoreMode::Kind::Compare; }
+
+  void Record(CompareResult result) {
+    const std::string text = CompareLogText(result);
+    if (!text.empty()) doc_.Log(kLogWarning, text);
+    results_.push_back(std::move(result));
   }
 
   After Skip() {
@@ -123,15 +148,25 @@ class CRestoreRun {
   }
 
   After RestoreFile(const IndexEntry& row) {
-    const std::string& target = row.name;
+    row_ = &row;
     if (TakeStopFile(kRestoreStopFile)) {
       SendWord(socket_, "STOP_RESTORE");
       return After::Stop;
     }
-    SendWord(socket_, target);
+    SendWord(socket_, row.name);
     std::string reply = ReceiveReply(socket_, kReplyCapacity);
     if (reply.empty()) return After::LostConnection;
     const int64_t announced = AnnouncedSize(reply);
+    if (Comparing()) return Fetch(row, row.name, std::nullopt, announced);
+    std::string target = row.name;
+    if (mode_.kind == RestoreMode::Kind::Folder) {
+      std::optional<std::string> inFolder = PathInFolder(mode_.folder, row.name);
+      if (!inFolder) {
+        NotRestored(row.name, "its path has no place under " + mode_.folder);
+        return Skip();
+      }
+      target = *inFolder;
+    }
 
     const std::optional<plat::FileStatus> existing = plat::StatFile(target);
     // Only a file is ever replaced: a directory, device, FIFO or socket in its place stays.
@@ -143,7 +178,6 @@ class CRestoreRun {
                                       kCaption, Icon::Question, Owner::None)) {
       return Skip();
     }
-    plat::RemoveFile(kRestoreTempCpt);
     switch (PrepareTargetDirectory(target)) {
       case TargetDirectory::Ready:
         break;
@@ -157,12 +191,19 @@ class CRestoreRun {
         ++failures_;
         return Skip();
     }
+    return Fetch(row, target, existing, announced);
+  }
+
+  After Fetch(const IndexEntry& row, const std::string& target,
+              const std::optional<plat::FileStatus>& existing, int64_t announced) {
+    plat::RemoveFile(kRestoreTempCpt);
     FILE* data = plat::OpenStream(kRestoreTempCpt, "wb", kTransitMode);
     if (data == nullptr) {
       const std::string text = std::string("Error opening file ") + kRestoreTempCpt +
                                " for writing, check the file permissions";
       doc_.Log(kLogError, text);
       prompt_.ShowMessage(text, kCaption, Icon::Error, Owner::None);
+      if (Comparing()) Record(NotComparedResult(row, text));
       ++failures_;
       return Skip();
     }
@@ -184,7 +225,11 @@ class CRestoreRun {
     if (!written) {
       NotRestored(target, std::string("its data could not be written to ") + kRestoreTempCpt);
     } else if (Decrypt(target, existing.has_value()) == Decryption::Done && Decompress(target)) {
-      Place(row, existing);
+      if (Comparing()) {
+        Record(CompareWithOriginal(row, kRestoreTempFile));
+      } else {
+        Place(row, target, existing);
+      }
     }
     DiscardTemporaryFiles();
     SendWord(socket_, "OK");
@@ -232,11 +277,21 @@ class CRestoreRun {
       // Its output counts only once it has ended: then the file is whole.
       const bool ended = decryptor.Ended();
       if (ended && plat::FileExists(kRestoreTempFile)) break;
+      // A Compare reports a decryptor that gave up at once rather than asking about it.
+      if (ended && Comparing()) {
+        Undecodable(target, "its data could not be decrypted, check the encryption key");
+        result = Decryption::Failed;
+        break;
+      }
       decryptor.WaitStep(kChildPollMs);
       progress_.SetDecrypting(notches.Next());
       if (++polls % kPollsPerQuestion != 0) continue;
       if (!prompt_.AskYesNo(kSlowDecryption, kCaption, Icon::Question, Owner::None)) {
-        doc_.Log(kLogError, "File was not restored after restore request");
+        if (Comparing()) {
+          NotRestored(target, "its decryption was not waited for");
+        } else {
+          doc_.Log(kLogError, "File was not restored after restore request");
+        }
         decryptor.Stop();
         // The target was never touched: its old content is still in place.
         if (existed) plat::RemoveFile(kRestoreSafetyCopy);
@@ -244,7 +299,7 @@ class CRestoreRun {
         break;
       }
       if (decryptor.Ended() && !plat::FileExists(kRestoreTempFile)) {
-        NotRestored(target, "its data could not be decrypted, check the encryption key");
+        Undecodable(target, "its data could not be decrypted, check the encryption key");
         result = Decryption::Failed;
         break;
       }
@@ -274,7 +329,7 @@ class CRestoreRun {
     }
     progress_.SetUncompressing(0);
     if (plat::FileExists(kRestoreTempGz) || !plat::FileExists(kRestoreTempFile)) {
-      NotRestored(target, "its data could not be decompressed");
+      Undecodable(target, "its data could not be decompressed");
       return false;
     }
     return true;
@@ -282,13 +337,14 @@ class CRestoreRun {
 
   // Puts the restored file in place with one rename in the target's own directory, with the
   // time the index lists, so the next backup does not take it for a changed file.
-  void Place(const IndexEntry& row, const std::optional<plat::FileStatus>& existing) {
+  void Place(const IndexEntry& row, const std::string& target,
+             const std::optional<plat::FileStatus>& existing) {
     const unsigned mode = existing ? existing->mode : kNewFileMode;
-    if (!plat::CopyFileAtomically(kRestoreTempFile, row.name, mode)) {
-      NotRestored(row.name, "it could not be written to its place");
+    if (!plat::CopyFileAtomically(kRestoreTempFile, target, mode)) {
+      NotRestored(target, "it could not be written to its place");
       return;
     }
-    plat::SetModificationTime(row.name, row.modified);
+    plat::SetModificationTime(target, row.modified);
   }
 
   // Restored content in transit is not left on disk.
@@ -308,9 +364,20 @@ class CRestoreRun {
   int Complete() {
     progress_.SetTransmission(0);
     session_.ReleaseCommsLock(lock_);
+    if (Comparing()) return CompleteCompare();
     ReportFailures();
     doc_.Log(kLogInfo, kCompleted);
     prompt_.ShowMessage(kCompleted, kCaption, Icon::Information, Owner::None);
+    progress_.DisableStopButton();
+    restoreInProgress = false;
+    return 0;
+  }
+
+  int CompleteCompare() {
+    const std::string summary = CompareSummary(results_);
+    doc_.Log(kLogInfo, "Compare: " + summary);
+    progress_.ShowCompareResults(results_, summary);
+    prompt_.ShowMessage(summary, kCaption, Icon::Information, Owner::None);
     progress_.DisableStopButton();
     restoreInProgress = false;
     return 0;
@@ -327,6 +394,7 @@ class CRestoreRun {
     return 1;
   }
 
+  const RestoreMode mode_;
   CArkvaleDoc& doc_;
   CSession& session_;
   Prompt& prompt_;
@@ -338,13 +406,15 @@ class CRestoreRun {
   uint64_t totalBytes_ = 0;
   uint64_t runBytes_ = 0;
   int failures_ = 0;
+  const IndexEntry* row_ = nullptr;
+  std::vector<CompareResult> results_;
 };
 
 }  // namespace
 
 int RunRestore(CArkvaleDoc& doc, CSession& session, RestoreProgress& progress,
-               const std::vector<IndexEntry>& rows) {
-  return CRestoreRun(doc, session, progress).Run(rows);
+               const std::vector<IndexEntry>& rows, const RestoreMode& mode) {
+  return CRestoreRun(doc, session, progress, mode).Run(rows);
 }
 
 }  // namespace arkvale
