@@ -69,7 +69,8 @@ CompareResult CompareWithOriginal(const IndexEntry& row, const std::string& rest
   File local(plat::OpenStream(row.name, "rb"));
   if (!local) {
     result.outcome = CompareOutcome::NotCompared;
-    result.detail = Tr("the file here could not be read: %1", QString::fromLocal8Bit(std::strerror(errno)));
+    result.detail =
+        Tr("the file here could not be read: %1", QString::fromLocal8Bit(std::strerror(errno)));
     return result;
   }
   File stored(plat::OpenStream(restoredFile, "rb"));
@@ -134,15 +135,17 @@ std::string CompareLogText(const CompareResult& r) {
     case CompareOutcome::Same:
       return {};
     case CompareOutcome::Differs:
-      return Tr("Compare: %1 differs from its stored copy (stored: %2 bytes, %3; here: %4 bytes, %5)",
-                path, QString::number(r.storedSize), Q(CompareTimeText(r.storedTime)),
-                QString::number(r.localSize), Q(CompareTimeText(r.localTime)));
+      return Tr(
+          "Compare: %1 differs from its stored copy (stored: %2 bytes, %3; here: %4 bytes, %5)",
+          path, QString::number(r.storedSize), Q(CompareTimeText(r.storedTime)),
+          QString::number(r.localSize), Q(CompareTimeText(r.localTime)));
     case CompareOutcome::Missing:
       return Tr("Compare: %1 is missing on this computer", path);
     case CompareOutcome::Damaged:
-      return Tr("Compare: the stored copy of %1 could not be decrypted or decompressed (wrong key "
-                "or damaged data)",
-                path);
+      return Tr(
+          "Compare: the stored copy of %1 could not be decrypted or decompressed (wrong key "
+          "or damaged data)",
+          path);
     case CompareOutcome::NotCompared:
       break;
   }
@@ -152,9 +155,9 @@ std::string CompareLogText(const CompareResult& r) {
 std::string CompareSummary(const std::vector<CompareResult>& results) {
   int counts[5] = {};
   for (const CompareResult& r : results) ++counts[static_cast<int>(r.outcome)];
-  std::string text = Tr("%1 same, %2 differ, %3 missing, %4 damaged", QString::number(counts[0]),
-                        QString::number(counts[1]), QString::number(counts[2]),
-                        QString::number(counts[3]));
+  std::string text =
+      Tr("%1 same, %2 differ, %3 missing, %4 damaged", QString::number(counts[0]),
+         QString::number(counts[1]), QString::number(counts[2]), QString::number(counts[3]));
   if (counts[4] != 0) text += Tr(", %1 not compared", QString::number(counts[4]));
   return text;
 }

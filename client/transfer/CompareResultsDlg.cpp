@@ -1,10 +1,10 @@
 #include "client/transfer/CompareResultsDlg.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -50,11 +50,8 @@ CCompareResultsDlg::CCompareResultsDlg(std::vector<CompareResult> results,
   header->setStretchLastSection(true);
   connect(header, &QHeaderView::sectionClicked, this, &CCompareResultsDlg::OnHeadingClicked);
 
-  auto* copyAction = new QAction(tr("Copy"), list_);
-  copyAction->setShortcut(QKeySequence::Copy);
-  copyAction->setShortcutContext(Qt::WidgetShortcut);
-  connect(copyAction, &QAction::triggered, this, &CCompareResultsDlg::OnCopy);
-  list_->addAction(copyAction);
+  // The list's own Ctrl+C would copy a single cell.
+  list_->installEventFilter(this);
 
   auto* copyButton = new QPushButton(tr("Copy"), this);
   copyButton->setObjectName(QStringLiteral("copyButton"));
@@ -73,6 +70,15 @@ CCompareResultsDlg::CCompareResultsDlg(std::vector<CompareResult> results,
   layout->addWidget(summaryLabel);
   layout->addWidget(list_);
   layout->addLayout(buttons);
+}
+
+bool CCompareResultsDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    OnCopy();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void CCompareResultsDlg::OnHeadingClicked(int column) {

@@ -27,6 +27,9 @@ class CCompareResultsDlg : public QDialog {
   QString CopiedText() const;
   void OnCopy();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void OnHeadingClicked(int column);
 

@@ -74,6 +74,8 @@ QProgressBar* CRestoreDlg::transmissionBar() const { return ui_->transmissionBar
 QProgressBar* CRestoreDlg::decryptingBar() const { return ui_->decryptingBar; }
 QProgressBar* CRestoreDlg::uncompressingBar() const { return ui_->uncompressingBar; }
 
+CCompareResultsDlg* CRestoreDlg::resultsWindow() const { return resultsWindow_; }
+
 std::atomic<bool>& CRestoreDlg::RunFlag() const { return restoreInProgress; }
 const char* CRestoreDlg::StopFile() const { return kRestoreStopFile; }
 
@@ -85,7 +87,8 @@ void CRestoreDlg::EnableStart(bool enabled) {
 void CRestoreDlg::OnBrowse() {
   QString start = QDir::homePath();
   if (auto folder = RestoreFolderOf(ui_->folderEdit->text().toStdString())) {
-    if (auto host = plat::ToHostPath(*folder); host && QDir(QString::fromStdString(*host)).exists()) {
+    if (auto host = plat::ToHostPath(*folder);
+        host && QDir(QString::fromStdString(*host)).exists()) {
       start = QString::fromStdString(*host);
     }
   }

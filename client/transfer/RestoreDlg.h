@@ -36,7 +36,7 @@ class CRestoreDlg : public CIndexDlg, public RestoreProgress {
   QProgressBar* decryptingBar() const;
   QProgressBar* uncompressingBar() const;
   // The last Compare's results window while it is open.
-  CCompareResultsDlg* resultsWindow() const { return resultsWindow_; }
+  CCompareResultsDlg* resultsWindow() const;
 
   // Browse asks it for a folder, as a host path; tests answer in its place.
   using FolderChooser = std::function<std::optional<std::string>(const QString& startDirectory)>;

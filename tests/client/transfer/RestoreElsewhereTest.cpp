@@ -30,8 +30,8 @@ TEST_F(RestoreElsewhereTest, EachDriveGetsItsLetterUnderTheFolderAndNothingLeave
   EXPECT_EQ(PathInFolder("D:\\", "z:/home//ann/" + kColon + "b"),
             "D:\\Z\\home\\ann\\" + kColon + "b");
   EXPECT_EQ(PathInFolder("D:\\r", "C:\\root.txt"), "D:\\r\\C\\root.txt");
-  for (const char* refused : {"C:\\a\\..\\..\\b", "C:\\.\\x", "\\\\server\\share\\x", "a.txt",
-                              "C:\\", "C:x.txt"}) {
+  for (const char* refused :
+       {"C:\\a\\..\\..\\b", "C:\\.\\x", "\\\\server\\share\\x", "a.txt", "C:\\", "C:x.txt"}) {
     EXPECT_FALSE(PathInFolder("D:\\r", refused)) << refused;
   }
 }
@@ -41,8 +41,8 @@ TEST_F(RestoreElsewhereTest, TypedFoldersTakeTheirWindowsForm) {
   EXPECT_EQ(RestoreFolderOf("c:/restored/./"), "C:\\restored");
   EXPECT_EQ(RestoreFolderOf("/tmp"), "Z:\\tmp");
   Write("C:\\a file", "x", 1);
-  for (const char* refused : {"", "restored", "\\restored", "Q:\\restored", "C:\\..\\x",
-                              "C:\\a file"}) {
+  for (const char* refused :
+       {"", "restored", "\\restored", "Q:\\restored", "C:\\..\\x", "C:\\a file"}) {
     EXPECT_FALSE(RestoreFolderOf(refused)) << refused;
   }
 }

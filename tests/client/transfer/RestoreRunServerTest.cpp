@@ -259,9 +259,9 @@ TEST_F(RestoreRunServerTest, CompareFindsSameChangedMissingAndUndecryptableFiles
   EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows, RestoreMode::Comparing()), 0);
   std::vector<CompareOutcome> outcomes;
   for (const CompareResult& r : restoreDialog.compared) outcomes.push_back(r.outcome);
-  EXPECT_EQ(outcomes, (std::vector<CompareOutcome>{CompareOutcome::Same, CompareOutcome::Differs,
-                                                   CompareOutcome::Missing,
-                                                   CompareOutcome::Damaged}));
+  EXPECT_EQ(outcomes,
+            (std::vector<CompareOutcome>{CompareOutcome::Same, CompareOutcome::Differs,
+                                         CompareOutcome::Missing, CompareOutcome::Damaged}));
   EXPECT_EQ(restoreDialog.compared[1].storedSize, 6u);
   EXPECT_EQ(restoreDialog.compared[1].localSize, 6u);
   const std::string summary = "1 same, 1 differ, 1 missing, 1 damaged";
