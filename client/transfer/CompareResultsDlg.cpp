@@ -18,7 +18,7 @@
 namespace arkvale {
 namespace {
 
-constexpr int kColumnWidths[] = {330, 220, 120, 140, 110, 140};
+constexpr int kColumnWidths[] = {330, 250, 130, 150, 120, 150};
 
 }  // namespace
 
@@ -32,7 +32,7 @@ CCompareResultsDlg::CCompareResultsDlg(std::vector<CompareResult> results,
   setWindowFlag(Qt::Window);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Compare results"));
-  resize(1000, 420);
+  resize(1160, 420);
 
   auto* summaryLabel = new QLabel(QString::fromStdString(summary), this);
   summaryLabel->setObjectName(QStringLiteral("compareSummary"));

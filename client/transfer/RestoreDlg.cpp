@@ -9,7 +9,7 @@
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
 #include "client/transfer/CompareResultsDlg.h"
-#include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestoreFolder.h"
 #include "client/transfer/RunFlags.h"
 #include "platform/Drives.h"
 #include "platform/Paths.h"

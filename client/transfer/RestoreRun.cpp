@@ -12,7 +12,7 @@
 #include "client/transfer/BarPosition.h"
 #include "client/transfer/CompareResult.h"
 #include "client/transfer/FileCopy.h"
-#include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestoreFolder.h"
 #include "client/transfer/RestoreTarget.h"
 #include "client/transfer/RunFlags.h"
 #include "client/transfer/StopFiles.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "client/transfer/CompareResult.h"
-#include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestoreFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "tests/support/TempWorld.h"

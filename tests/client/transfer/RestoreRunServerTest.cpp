@@ -10,7 +10,7 @@
 #include "client/selection/Selection.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
-#include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestoreFolder.h"
 #include "platform/Paths.h"
 #include "tests/client/transfer/RestoreFixture.h"
 #include "tests/support/ReferenceServer.h"

@@ -1,4 +1,4 @@
-#include "client/transfer/RestoreDestination.h"
+#include "client/transfer/RestoreFolder.h"
 
 #include <cctype>
 #include <vector>
