@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/HostFiles.h"
 #include "platform/Paths.h"
@@ -55,6 +56,17 @@ FILE* OpenForReading(const std::string& host, bool update) {
   int flags = ::fcntl(fd, F_GETFL);
   if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return Discard(fd);
   return StreamOn(fd, update ? "r+" : "r");
+}
+
+FileStatus StatusOf(const struct stat& st) {
+  FileStatus status;
+  status.isDirectory = S_ISDIR(st.st_mode);
+  status.isFile = S_ISREG(st.st_mode);
+  status.isLink = S_ISLNK(st.st_mode);
+  status.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+  status.modificationTime = st.st_mtime;
+  status.mode = st.st_mode & 07777;
+  return status;
 }
 
 }  // namespace
@@ -111,22 +123,43 @@ bool FileExists(const std::string& windowsPath) { return StatFile(windowsPath).h
 std::optional<FileStatus> StatFile(const std::string& windowsPath) {
   std::optional<std::string> host = Host(windowsPath);
   if (!host) return std::nullopt;
-  struct stat st {};
-  if (::stat(host->c_str(), &st) != 0) return std::nullopt;
-  FileStatus status;
-  status.isDirectory = S_ISDIR(st.st_mode);
-  status.isFile = S_ISREG(st.st_mode);
-  status.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-  status.modificationTime = st.st_mtime;
-  status.mode = st.st_mode & 07777;
-  return status;
+  return StatFile(HostPath{*host});
 }
 
 int SetModificationTime(const std::string& windowsPath, std::time_t time) {
   std::optional<std::string> host = Host(windowsPath);
   if (!host) return -1;
+  return SetModificationTime(HostPath{*host}, time);
+}
+
+std::optional<HostPath> Resolve(const std::string& windowsPath) {
+  std::optional<std::string> host = Host(windowsPath);
+  if (!host) return std::nullopt;
+  return HostPath{std::move(*host)};
+}
+
+std::optional<FileStatus> StatFile(const HostPath& path) {
+  struct stat st {};
+  if (::stat(path.path.c_str(), &st) != 0) return std::nullopt;
+  return StatusOf(st);
+}
+
+std::optional<FileStatus> StatEntry(const HostPath& path) {
+  struct stat st {};
+  if (::lstat(path.path.c_str(), &st) != 0) return std::nullopt;
+  return StatusOf(st);
+}
+
+bool DirectoryOfExists(const HostPath& path) {
+  const std::string::size_type slash = path.path.find_last_of('/');
+  const std::string directory = slash == std::string::npos ? "." : path.path.substr(0, slash + 1);
+  struct stat st {};
+  return ::stat(directory.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int SetModificationTime(const HostPath& path, std::time_t time) {
   struct timespec times[2] = {{time, 0}, {time, 0}};
-  return ::utimensat(AT_FDCWD, host->c_str(), times, 0) == 0 ? 0 : -1;
+  return ::utimensat(AT_FDCWD, path.path.c_str(), times, 0) == 0 ? 0 : -1;
 }
 
 bool WriteFileAtomically(const std::string& windowsPath, const std::string& content,

@@ -28,11 +28,27 @@ struct FileStatus {
   bool isFile = false;  // a regular file: neither directory nor device, FIFO or socket
   uint64_t size = 0;
   std::time_t modificationTime = 0;
-  unsigned mode = 0;  // permission bits
+  unsigned mode = 0;    // permission bits
+  bool isLink = false;  // only from StatEntry
 };
 std::optional<FileStatus> StatFile(const std::string& windowsPath);
 // Sets the file's last-modification time (and its access time to the same); 0 or -1.
 int SetModificationTime(const std::string& windowsPath, std::time_t time);
+
+// A Windows path translated to the host once, for a caller that touches the same file
+// several times.
+struct HostPath {
+  std::string path;
+};
+// nullopt (errno = ENOENT) where ToHostPath refuses the path.
+std::optional<HostPath> Resolve(const std::string& windowsPath);
+std::optional<FileStatus> StatFile(const HostPath& path);
+// The entry itself, a symbolic link not followed: isLink tells, and a link to a file is not
+// isFile.
+std::optional<FileStatus> StatEntry(const HostPath& path);
+// Whether the directory holding path exists.
+bool DirectoryOfExists(const HostPath& path);
+int SetModificationTime(const HostPath& path, std::time_t time);
 
 // Writes content to a temporary file beside the target, flushes it to disk and renames it over
 // the target, so a crash leaves the old or the new file, never half of one. A new file gets

@@ -20,11 +20,6 @@ std::string ParentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-std::string BaseOf(const std::string& path) {
-  std::string::size_type slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool WriteAll(int fd, const char* data, std::size_t length) {
   while (length > 0) {
     ssize_t n = ::write(fd, data, length);
@@ -45,13 +40,6 @@ void SyncDirectory(const std::string& dir) {
   ::close(fd);
 }
 
-void Abandon(int fd, const std::string& tempPath) {
-  int saved = errno;
-  ::close(fd);
-  ::unlink(tempPath.c_str());
-  errno = saved;
-}
-
 // A mode without group or other bits is a secret's: it is applied exactly, whatever the umask
 // or the mode of the file being replaced.
 bool IsOwnerOnly(unsigned mode) { return (mode & 077) == 0; }
@@ -70,16 +58,27 @@ std::string FinalTarget(const std::string& path) {
   return current;
 }
 
-// Opens a fresh temporary file beside target; fills tempPath. A new file gets mode less the
-// umask, as any program's new file does; a replaced one keeps its mode; a secret gets mode.
-int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPath) {
+}  // namespace
+
+void Abandon(int fd, const std::string& tempPath) {
+  int saved = errno;
+  ::close(fd);
+  ::unlink(tempPath.c_str());
+  errno = saved;
+}
+
+std::string TemporaryNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  const std::string prefix = Join(ParentOf(target), "." + BaseOf(target) + ".tmp");
+  // Short whatever the target's name: a name of 255 bytes must still have a temporary beside it.
+  return Join(ParentOf(path),
+              ".ark" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".tmp");
+}
+
+int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPath) {
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath = prefix + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                static_cast<mode_t>(mode));
+    tempPath = TemporaryNameBeside(target);
+    fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0 && errno != EEXIST) return -1;
   }
   if (fd < 0) return -1;
@@ -97,7 +96,6 @@ int OpenTempBeside(const std::string& target, unsigned mode, std::string& tempPa
   return fd;
 }
 
-// Flushes and closes fd, then renames tempPath over target; removes tempPath on failure.
 bool Commit(int fd, const std::string& tempPath, const std::string& target) {
   bool ok = ::fsync(fd) == 0;
   int saved = errno;
@@ -117,8 +115,6 @@ bool Commit(int fd, const std::string& tempPath, const std::string& target) {
   SyncDirectory(ParentOf(target));
   return true;
 }
-
-}  // namespace
 
 std::string Join(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
@@ -181,8 +177,7 @@ bool CopyAtomically(const std::string& fromHost, const std::string& toHostPath, 
 
 bool ReplaceSymlink(const std::string& target, const std::string& linkPath) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temp =
-        linkPath + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+    std::string temp = TemporaryNameBeside(linkPath);
     if (::symlink(target.c_str(), temp.c_str()) != 0) {
       if (errno == EEXIST) continue;
       return false;

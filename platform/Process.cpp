@@ -27,16 +27,20 @@ struct Launch {
   std::string hostExe;
   std::vector<std::string> words;
   std::optional<std::string> key;
+  // The key on descriptor kKeyDescriptor instead of standard input, which then carries data.
+  bool keyOnOwnDescriptor = false;
   std::string workDir;
 };
+
+constexpr int kKeyDescriptor = 3;
 
 bool IsWindowsAbsolute(const std::string& word) {
   return word.size() >= 3 && std::isalpha(static_cast<unsigned char>(word[0])) && word[1] == ':' &&
          word[2] == '\\' && DriveHostRoot(word[0]).has_value();
 }
 
-std::optional<Launch> Prepare(const std::string& windowsExe,
-                              const std::vector<std::string>& words) {
+std::optional<Launch> Prepare(const std::string& windowsExe, const std::vector<std::string>& words,
+                              bool keyOnOwnDescriptor = false) {
   std::optional<std::string> hostExe = ToHostPath(windowsExe);
   struct stat st {};
   if (!hostExe || ::stat(hostExe->c_str(), &st) != 0) {
@@ -53,8 +57,10 @@ std::optional<Launch> Prepare(const std::string& windowsExe,
     if (words[i] == "-K" && i + 1 < words.size()) {
       // The key goes through a pipe: a command line is readable by every local user.
       launch.words.push_back("-k");
-      launch.words.push_back("-");
+      launch.words.push_back(keyOnOwnDescriptor ? "/dev/fd/" + std::to_string(kKeyDescriptor)
+                                                : "-");
       launch.key = words[++i];
+      launch.keyOnOwnDescriptor = keyOnOwnDescriptor;
     } else if (IsWindowsAbsolute(words[i])) {
       launch.words.push_back(ToHostPath(words[i]).value_or(words[i]));
     } else {
@@ -89,9 +95,27 @@ int KeyPipe(const std::string& key) {
   ::_exit(127);
 }
 
+// The descriptors a child starts with: standard streams (-1 leaves one as it is), the key's own
+// descriptor, and the end descriptor held open for the child's life.
+struct ChildFds {
+  int input = -1;
+  int output = -1;
+  int error = -1;
+  int key = -1;
+  int end = -1;
+};
+
+// Moves fd above the numbers being placed, so that placing one cannot overwrite another.
+int Lift(int fd, int statusFd) {
+  if (fd < 0) return -1;
+  int lifted = ::fcntl(fd, F_DUPFD_CLOEXEC, 10);
+  if (lifted < 0) ReportAndExit(statusFd, errno);
+  return lifted;
+}
+
 // Runs in the forked child; never returns.
-[[noreturn]] void ExecChild(const Launch& launch, char* const* argv, int stdinFd, int nullFd,
-                            int statusFd, int endFd, bool detached) {
+[[noreturn]] void ExecChild(const Launch& launch, char* const* argv, ChildFds fds, int statusFd,
+                            bool detached) {
   if (detached) {
     ::setsid();
     pid_t grandchild = ::fork();
@@ -99,8 +123,14 @@ int KeyPipe(const std::string& key) {
     // The middle process ends at once; the grandchild belongs to init, which reaps it.
     if (grandchild > 0) ::_exit(0);
   }
-  if (stdinFd >= 0 && ::dup2(stdinFd, 0) < 0) ReportAndExit(statusFd, errno);
-  if (nullFd >= 0 && (::dup2(nullFd, 1) < 0 || ::dup2(nullFd, 2) < 0)) {
+  statusFd = Lift(statusFd, statusFd);
+  for (int* fd : {&fds.input, &fds.output, &fds.error, &fds.key, &fds.end}) {
+    *fd = Lift(*fd, statusFd);
+  }
+  if ((fds.input >= 0 && ::dup2(fds.input, 0) < 0) ||
+      (fds.output >= 0 && ::dup2(fds.output, 1) < 0) ||
+      (fds.error >= 0 && ::dup2(fds.error, 2) < 0) ||
+      (fds.key >= 0 && ::dup2(fds.key, kKeyDescriptor) < 0)) {
     ReportAndExit(statusFd, errno);
   }
   if (::chdir(launch.workDir.c_str()) != 0 && ::chdir("/") != 0) ReportAndExit(statusFd, errno);
@@ -111,44 +141,57 @@ int KeyPipe(const std::string& key) {
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   // The caller's descriptors (a socket, a lock file) must not live on in the tool.
-  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-    for (int fd = 3; fd < 1024; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  const unsigned firstClosed = fds.key >= 0 ? kKeyDescriptor + 1 : 3;
+  if (::close_range(firstClosed, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+    for (int fd = static_cast<int>(firstClosed); fd < 1024; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
   // Held open by the tool for its whole life: its end closes the last write end.
-  if (endFd >= 0 && ::fcntl(endFd, F_SETFD, 0) != 0) ReportAndExit(statusFd, errno);
+  if (fds.end >= 0 && ::fcntl(fds.end, F_SETFD, 0) != 0) ReportAndExit(statusFd, errno);
   ::execv(launch.hostExe.c_str(), argv);
   ReportAndExit(statusFd, errno);
 }
 
 // Starts the child; its pid (the middle process's when detached), or -1 when exec failed.
-pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -1) {
+// Without nullStreams the child keeps this process's standard streams; with it, those not given
+// in streams go to /dev/null.
+pid_t Start(const Launch& launch, bool detached, bool nullStreams, int endFd = -1,
+            ChildStreams streams = {}) {
   std::vector<char*> argv;
   for (const std::string& word : launch.words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
 
-  int stdinFd = -1;
+  int keyFd = -1;
   if (launch.key) {
-    stdinFd = KeyPipe(*launch.key);
-    if (stdinFd < 0) return -1;
+    keyFd = KeyPipe(*launch.key);
+    if (keyFd < 0) return -1;
   }
   int nullFd = -1;
   if (nullStreams) {
     nullFd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (nullFd < 0) {
-      if (stdinFd >= 0) ::close(stdinFd);
+      if (keyFd >= 0) ::close(keyFd);
       return -1;
     }
-    if (stdinFd < 0) stdinFd = nullFd;
+  }
+  ChildFds fds;
+  fds.end = endFd;
+  fds.error = nullFd;
+  fds.output = streams.output >= 0 ? streams.output : nullFd;
+  fds.input = streams.input >= 0 ? streams.input : nullFd;
+  if (launch.keyOnOwnDescriptor) {
+    fds.key = keyFd;
+  } else if (keyFd >= 0) {
+    fds.input = keyFd;
   }
   int status[2];
   pid_t pid = -1;
   if (::pipe2(status, O_CLOEXEC) == 0) {
     pid = ::fork();
-    if (pid == 0) ExecChild(launch, argv.data(), stdinFd, nullFd, status[1], endFd, detached);
+    if (pid == 0) ExecChild(launch, argv.data(), fds, status[1], detached);
     ::close(status[1]);
   }
   int saved = errno;
-  if (stdinFd >= 0 && stdinFd != nullFd) ::close(stdinFd);
+  if (keyFd >= 0) ::close(keyFd);
   if (nullFd >= 0) ::close(nullFd);
   if (pid < 0) {
     errno = saved;
@@ -243,18 +286,22 @@ int RunAndWait(const std::string& windowsExe, const std::vector<std::string>& wo
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int SpawnWatched(const std::string& windowsExe, const std::vector<std::string>& words) {
-  std::optional<Launch> launch = Prepare(windowsExe, words);
+int StartChild(const std::string& windowsExe, const std::vector<std::string>& words,
+               const ChildStreams& streams) {
+  std::optional<Launch> launch = Prepare(windowsExe, words, streams.input >= 0);
   if (!launch) return -1;
-  return Start(*launch, false, true);
+  return Start(*launch, false, true, -1, streams);
 }
 
-bool ChildEnded(int pid) {
+int ReapChild(int pid, int* exitCode) {
   while (true) {
-    pid_t got = ::waitpid(pid, nullptr, WNOHANG);
-    if (got == 0) return false;
-    // ECHILD: reaped before, so long gone.
-    if (got > 0 || errno != EINTR) return true;
+    int status = 0;
+    pid_t got = ::waitpid(pid, &status, WNOHANG);
+    if (got == 0) return 0;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return 1;
   }
 }
 

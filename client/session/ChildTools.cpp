@@ -19,40 +19,81 @@ int SpawnChild(const std::string& installDirectory, ChildTool tool,
   return plat::SpawnDetached(ChildToolPath(installDirectory, tool), words) == 0 ? 0 : -1;
 }
 
-ChildProcess::~ChildProcess() { plat::CloseChildEnd(endFd_); }
+namespace {
+
+// How long a child that outlives its object may take to finish on its own: the tools leave their
+// file just before they end.
+constexpr int kEndGraceMs = 2000;
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+  if (pid_ != -1 && plat::WaitChildFor(pid_, kEndGraceMs) == 0) {
+    Stop();
+  } else {
+    ended();
+  }
+  // A child that cannot be watched is ended rather than left a zombie.
+  Stop();
+}
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : endFd_(std::exchange(other.endFd_, -1)), ended_(other.ended_) {}
+    : pid_(std::exchange(other.pid_, -1)),
+      ended_(std::exchange(other.ended_, false)),
+      exitCode_(std::exchange(other.exitCode_, -1)) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
-    plat::CloseChildEnd(endFd_);
-    endFd_ = std::exchange(other.endFd_, -1);
-    ended_ = other.ended_;
+    Stop();
+    pid_ = std::exchange(other.pid_, -1);
+    ended_ = std::exchange(other.ended_, false);
+    exitCode_ = std::exchange(other.exitCode_, -1);
   }
   return *this;
 }
 
-bool ChildProcess::WaitStep(int ms) {
+bool ChildProcess::Start(const std::string& installDirectory, ChildTool tool,
+                         const std::vector<std::string>& words, const ChildStreams& streams) {
+  Stop();
+  ended_ = false;
+  exitCode_ = -1;
+  pid_ = plat::StartChild(ChildToolPath(installDirectory, tool), words,
+                          plat::ChildStreams{streams.input, streams.output});
+  return pid_ != -1;
+}
+
+bool ChildProcess::ended() {
   if (ended_) return true;
-  if (endFd_ >= 0) {
-    int result = plat::WaitChildEnd(endFd_, ms);
-    if (result == 0) return false;
-    plat::CloseChildEnd(std::exchange(endFd_, -1));
-    ended_ = result == 1;
-    if (ended_) return true;
-  }
+  if (pid_ == -1) return false;
+  int code = -1;
+  int result = plat::ReapChild(pid_, &code);
+  if (result == 0) return false;
+  pid_ = -1;
+  ended_ = true;
+  exitCode_ = result == 1 ? code : -1;
+  return true;
+}
+
+bool ChildProcess::WaitStep(int ms) {
+  if (ended()) return true;
+  if (pid_ != -1 && plat::WaitChildFor(pid_, ms) >= 0) return ended();
   // Nothing to watch: the step is a plain sleep.
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  return false;
+  return ended();
+}
+
+void ChildProcess::Stop() {
+  if (pid_ == -1) return;
+  plat::EndChild(std::exchange(pid_, -1));
+  ended_ = true;
+  exitCode_ = -1;
 }
 
 int SpawnChild(const std::string& installDirectory, ChildTool tool,
                const std::vector<std::string>& words, ChildProcess& child) {
-  int endFd = -1;
-  int result = plat::SpawnDetached(ChildToolPath(installDirectory, tool), words, &endFd);
-  child = result == 0 ? ChildProcess(endFd) : ChildProcess();
-  return result == 0 ? 0 : -1;
+  if (child.Start(installDirectory, tool, words)) return 0;
+  child = ChildProcess();
+  return -1;
 }
 
 bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,

@@ -1,7 +1,7 @@
 #pragma once
-// The compressor and the encryptor, started detached from the installation directory. Callers
-// never read a child's output or exit code; they wait for the file the child leaves behind,
-// looking again the moment the child ends rather than only at the next polling step.
+// The compressor and the encryptor of the installation directory, run as child processes: either
+// working on files, the caller waiting for the file a child leaves behind (looking again the
+// moment the child ends), or joined by descriptors into a pipeline whose exit codes tell.
 #include <chrono>
 #include <functional>
 #include <string>
@@ -33,37 +33,60 @@ inline constexpr const char* kDebuggingCaption = "Debugging";
 // Polling step of every wait for a child's file.
 inline constexpr int kChildPollMs = 50;
 
-// A started child whose end can be awaited, so a wait for its file need not sleep out a whole
-// polling step after the child is done. Move-only; a default one (or one whose start failed)
-// never reports an end and its waits are plain sleeps.
+// Where a child's standard input and output go: a descriptor of the caller's (the child gets
+// its own copy, so the caller closes this one when it likes), or -1 for /dev/null. Standard error
+// always goes to /dev/null.
+struct ChildStreams {
+  int input = -1;
+  int output = -1;
+};
+
+// A child tool of this process, started, watched and reaped through one object. The words are
+// the child's whole command line, the first standing in its own name's place. A "-K", key pair
+// never reaches the command line: the key comes through a pipe of its own ("-k", "-" on standard
+// input, or "-k", "/dev/fd/3" when standard input carries data). Move-only. A default one, or one
+// whose start failed, never reports an end, and its waits are plain sleeps. A child still running
+// when the object goes is given a moment to finish and then ended.
 class ChildProcess {
  public:
   ChildProcess() = default;
-  explicit ChildProcess(int endFd) : endFd_(endFd) {}
   ~ChildProcess();
   ChildProcess(ChildProcess&& other) noexcept;
   ChildProcess& operator=(ChildProcess&& other) noexcept;
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // Starts the tool of the installation directory; false when the executable is missing or
+  // cannot be started. A child this object held before is ended first.
+  bool Start(const std::string& installDirectory, ChildTool tool,
+             const std::vector<std::string>& words, const ChildStreams& streams = {});
+  bool started() const { return pid_ != -1 || ended_; }
+
   // Sleeps ms, less when the child ends meanwhile (at once when it has ended); true once the
   // child has ended.
   bool WaitStep(int ms);
-  bool ended() const { return ended_; }
+  // Looks without waiting; true once the child has ended.
+  bool ended();
+  // Once ended: its exit code, or -1 when a signal ended it (Stop included).
+  int exitCode() const { return exitCode_; }
+  // Ends a child still running (SIGTERM) and reaps it.
+  void Stop();
 
  private:
-  int endFd_ = -1;
+  int pid_ = -1;
   bool ended_ = false;
+  int exitCode_ = -1;
 };
 
 // installDirectory + "\gzip.exe" or "\ccrypt.exe".
 std::string ChildToolPath(const std::string& installDirectory, ChildTool tool);
 
-// Starts the tool with the words as its whole command line (the first word takes the place of the
-// program's name). -1 when the executable is missing or cannot be started, 0 otherwise.
+// Starts the tool detached, not to be watched, with the words as its whole command line (the first
+// word takes the place of the program's name). -1 when the executable is missing or cannot be
+// started, 0 otherwise.
 int SpawnChild(const std::string& installDirectory, ChildTool tool,
                const std::vector<std::string>& words);
-// The same, and child is set to the started child (to a default one on -1).
+// The same as child.Start: 0, or -1 with child left a default one.
 int SpawnChild(const std::string& installDirectory, ChildTool tool,
                const std::vector<std::string>& words, ChildProcess& child);
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/Descriptors.h"
 #include "platform/Files.h"
 
 namespace arkvale {
@@ -45,26 +46,36 @@ CompareResult Started(const IndexEntry& row, CompareOutcome outcome) {
   return result;
 }
 
-// Whether the two streams hold the same bytes to their ends; nullopt when one cannot be read.
-std::optional<bool> SameBytes(FILE* a, FILE* b) {
+// Whether the local stream and the restored file hold the same bytes to their ends; nullopt
+// when one cannot be read.
+std::optional<bool> SameBytes(FILE* local, int restoredFd) {
   constexpr std::size_t kChunk = 64 * 1024;
-  auto bufferA = std::make_unique<char[]>(kChunk);
-  auto bufferB = std::make_unique<char[]>(kChunk);
+  auto mine = std::make_unique<char[]>(kChunk);
+  auto stored = std::make_unique<char[]>(kChunk);
+  uint64_t offset = 0;
   while (true) {
-    const std::size_t gotA = std::fread(bufferA.get(), 1, kChunk, a);
-    const std::size_t gotB = std::fread(bufferB.get(), 1, kChunk, b);
-    if (std::ferror(a) || std::ferror(b)) return std::nullopt;
-    if (gotA != gotB || std::memcmp(bufferA.get(), bufferB.get(), gotA) != 0) return false;
-    if (gotA < kChunk) return true;
+    const std::size_t gotMine = std::fread(mine.get(), 1, kChunk, local);
+    if (std::ferror(local)) return std::nullopt;
+    std::size_t gotStored = 0;
+    while (gotStored < kChunk) {
+      const long got = plat::ReadAt(restoredFd, stored.get() + gotStored, kChunk - gotStored,
+                                    offset + gotStored);
+      if (got < 0) return std::nullopt;
+      if (got == 0) break;
+      gotStored += static_cast<std::size_t>(got);
+    }
+    if (gotMine != gotStored || std::memcmp(mine.get(), stored.get(), gotMine) != 0) return false;
+    if (gotMine < kChunk) return true;
+    offset += gotMine;
   }
 }
 
 }  // namespace
 
-CompareResult CompareWithOriginal(const IndexEntry& row, const std::string& restoredFile) {
+CompareResult CompareWithOriginal(const IndexEntry& row, int restoredFd) {
   CompareResult result = Started(row, CompareOutcome::Missing);
-  const std::optional<plat::FileStatus> restored = plat::StatFile(restoredFile);
-  if (restored) result.storedSize = restored->size;
+  const std::optional<uint64_t> restoredSize = plat::SizeOf(restoredFd);
+  if (restoredSize) result.storedSize = *restoredSize;
   if (!result.hasLocal) return result;
   File local(plat::OpenStream(row.name, "rb"));
   if (!local) {
@@ -73,17 +84,16 @@ CompareResult CompareWithOriginal(const IndexEntry& row, const std::string& rest
         Tr("the file here could not be read: %1", QString::fromLocal8Bit(std::strerror(errno)));
     return result;
   }
-  File stored(plat::OpenStream(restoredFile, "rb"));
-  if (!restored || !stored) {
+  if (!restoredSize) {
     result.outcome = CompareOutcome::NotCompared;
     result.detail = Tr("its restored copy could not be read");
     return result;
   }
-  if (restored->size != result.localSize) {
+  if (*restoredSize != result.localSize) {
     result.outcome = CompareOutcome::Differs;
     return result;
   }
-  const std::optional<bool> same = SameBytes(local.get(), stored.get());
+  const std::optional<bool> same = SameBytes(local.get(), restoredFd);
   if (!same) {
     result.outcome = CompareOutcome::NotCompared;
     result.detail = Tr("a read failed while comparing");

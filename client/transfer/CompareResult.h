@@ -33,9 +33,9 @@ struct CompareResult {
   std::string detail;
 };
 
-// Compares restoredFile (the stored copy brought back, a Windows path) with the file at the row's
-// own path, reading both and changing neither.
-CompareResult CompareWithOriginal(const IndexEntry& row, const std::string& restoredFile);
+// Compares the stored copy brought back (the file behind restoredFd, read from its start) with the
+// file at the row's own path, reading both and changing neither.
+CompareResult CompareWithOriginal(const IndexEntry& row, int restoredFd);
 
 // A row whose stored copy did not come back whole (wrong key, damaged data); the original is
 // looked at only for its size and time.

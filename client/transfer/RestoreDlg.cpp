@@ -146,7 +146,7 @@ void CRestoreDlg::StartRun(RestoreMode mode) {
   controls_.stop->setEnabled(true);
   restoreInProgress = true;
   worker_ = std::thread([this, rows = TickedEntries(), mode = std::move(mode)] {
-    RunRestore(doc_, session_, *this, rows, mode);
+    RunRestoreAs(doc_, session_, *this, rows, mode);
   });
   QThread::msleep(kStartPauseMs);
 }

@@ -1,5 +1,6 @@
 // A child for the process tests. Writes "record" into its working directory: its pid, the
-// descriptors above 2 it inherited, where stdout goes, its argv, then its standard input.
+// descriptors above 2 it inherited, where stdout goes, its argv, a key on descriptor 3, then its
+// standard input.
 // Words it understands anywhere in argv: "--sleep" (linger a second after recording, so the
 // test can look at it), "--exit=N" (exit code), "--kill" (die by a signal), "--no-stdin" (leave
 // an inherited standard input alone).
@@ -24,6 +25,13 @@ int main(int argc, char** argv) {
   record += "stdout " + std::string(out, n > 0 ? static_cast<size_t>(n) : 0) + "\n";
   record += "argc " + std::to_string(argc) + "\n";
   for (int i = 0; i < argc; ++i) record += std::string("arg ") + argv[i] + "\n";
+  // A key handed over on a descriptor of its own: "-k", "/dev/fd/3".
+  for (int i = 0; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "-k") != 0 || std::strcmp(argv[i + 1], "/dev/fd/3") != 0) continue;
+    char key[256];
+    ssize_t got = read(3, key, sizeof key);
+    record += "key " + std::string(key, got > 0 ? static_cast<size_t>(got) : 0);
+  }
   record += "stdin ";
   bool readStdin = true;
   for (int i = 0; i < argc; ++i) {

@@ -213,6 +213,14 @@ TEST(Files, AtomicWriteHonoursTheUmaskKeepsModesAndWritesThroughLinks) {
   EXPECT_EQ(Names(c + "/sets"), std::vector<std::string>{"week.bak"});
 }
 
+TEST(Files, AtomicWritesFitBesideTheLongestNames) {
+  TempWorld world;
+  const std::string name = std::string(255, 'n');
+  ASSERT_TRUE(plat::WriteFileAtomically("C:\\" + name, "written"));
+  ASSERT_TRUE(plat::CopyFileAtomically("C:\\" + name, "C:\\" + std::string(255, 'c')));
+  EXPECT_EQ(TempWorld::ReadHostFile(world.driveC() + "/" + std::string(255, 'c')), "written");
+}
+
 TEST(Files, CopyIsByteForByte) {
   TempWorld world;
   std::string content;

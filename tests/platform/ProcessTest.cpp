@@ -35,6 +35,7 @@ struct Record {
   int pid = 0;
   std::string fds;
   std::string stdoutTarget;
+  std::string key;
   std::vector<std::string> args;
   std::string stdinText;
 };
@@ -52,6 +53,7 @@ Record ReadRecord(const std::string& hostDir) {
     if (line.rfind("fds ", 0) == 0) record.fds = line.substr(4);
     if (line.rfind("stdout ", 0) == 0) record.stdoutTarget = line.substr(7);
     if (line.rfind("arg ", 0) == 0) record.args.push_back(line.substr(4));
+    if (line.rfind("key ", 0) == 0) record.key = line.substr(4) + "\n";
     if (line.rfind("stdin ", 0) == 0) {
       record.stdinText = text.substr(text.find("\nstdin ") + 7);
       break;
@@ -135,20 +137,45 @@ TEST_F(Process, DetachedChildrenLeaveNoZombies) {
   EXPECT_EQ(errno, ECHILD);
 }
 
-TEST_F(Process, WatchedChildrenAreSeenToEndAndReaped) {
-  EXPECT_EQ(plat::SpawnWatched("C:\\Program Files\\Arkvale\\none.exe", {"x"}), -1);
-  int quick = plat::SpawnWatched(kRecorder, {"child", "--no-stdin", "--exit=4"});
+TEST_F(Process, OwnChildrenAreSeenToEndAndReaped) {
+  EXPECT_EQ(plat::StartChild("C:\\Program Files\\Arkvale\\none.exe", {"x"}), -1);
+  int quick = plat::StartChild(kRecorder, {"child", "--no-stdin", "--exit=4"});
   ASSERT_GT(quick, 0);
-  EXPECT_TRUE(WaitFor([&] { return plat::ChildEnded(quick); }));
+  int code = 0;
+  EXPECT_TRUE(WaitFor([&] { return plat::ReapChild(quick, &code) == 1; }));
+  EXPECT_EQ(code, 4);
   ASSERT_EQ(plat::MakeDirectory("C:\\slow"), 0);
   ASSERT_EQ(plat::ChangeDirectory("C:\\slow"), 0);
-  int slow = plat::SpawnWatched(kRecorder, {"child", "--no-stdin", "--sleep"});
+  int slow = plat::StartChild(kRecorder, {"child", "--no-stdin", "--sleep"});
   ASSERT_GT(slow, 0);
   ReadRecord(world_.driveC() + "/slow");
+  EXPECT_EQ(plat::ReapChild(slow), 0);
   plat::EndChild(slow);
-  EXPECT_TRUE(plat::ChildEnded(slow));
+  EXPECT_EQ(plat::ReapChild(slow), -1);
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(Process, StreamsGoToTheGivenDescriptorsAndTheKeyToItsOwn) {
+  int data[2];
+  ASSERT_EQ(pipe(data), 0);
+  const std::string outPath = world_.driveC() + "/out";
+  int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(out, 0);
+  int pid = plat::StartChild(kRecorder, {"ccrypt", "-d", "-K", "k e y"}, {data[0], out});
+  ASSERT_GT(pid, 0);
+  close(data[0]);
+  close(out);
+  ASSERT_EQ(write(data[1], "stream", 6), 6);
+  close(data[1]);
+  Record record = ReadRecord(world_.driveC());
+  EXPECT_EQ(record.args, (std::vector<std::string>{"ccrypt", "-d", "-k", "/dev/fd/3"}));
+  EXPECT_EQ(record.key, "k e y\n");
+  EXPECT_EQ(record.stdoutTarget, outPath);
+  EXPECT_EQ(record.stdinText, "stream");
+  int code = -1;
+  EXPECT_TRUE(WaitFor([&] { return plat::ReapChild(pid, &code) == 1; }));
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(Process, RunAndWaitGivesTheExitCode) {

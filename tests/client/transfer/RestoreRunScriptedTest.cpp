@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/Paths.h"
 #include "tests/client/transfer/RestoreFixture.h"
@@ -196,6 +197,85 @@ TEST_F(RestoreRunScriptedTest, DirectoryOrSpecialFileInTheTargetsPlaceIsLeftAlon
   struct stat st {};
   ASSERT_EQ(::stat(Host("C:\\pipe").c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, FailuresNameTheirFilesAndAreCountedBeforeALostConnection) {
+  ScriptedServer server;
+  server.Expect("RESTORE")
+      .Send("OK")
+      .Expect("4")
+      .Send("OK")
+      .Expect("c:\\missing\\x.txt")
+      .Send("5")
+      .Expect("DO_NOT_SEND_FILE")
+      .Expect("C:\\plain.txt\\sub\\y.txt")
+      .Send("5")
+      .Expect("DO_NOT_SEND_FILE")
+      .Expect("C:\\made\\..\\..\\z.txt")
+      .Send("5")
+      .Expect("DO_NOT_SEND_FILE")
+      .Expect("C:\\last.txt")
+      .Close();
+  Serve(server);
+  WriteFile("C:\\plain.txt", "a file, not a directory");
+
+  const std::vector<IndexEntry> rows = {{"c:\\missing\\x.txt", 5, 0},
+                                        {"C:\\plain.txt\\sub\\y.txt", 5, 0},
+                                        {"C:\\made\\..\\..\\z.txt", 5, 0},
+                                        {"C:\\last.txt", 5, 0}};
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 1);
+  HangUp(server);
+  // A path climbing out of its drive is refused before any directory on its way is made.
+  EXPECT_FALSE(plat::FileExists("C:\\made"));
+  const auto messages = LogMessages();
+  ASSERT_EQ(messages.size(), 5u);
+  EXPECT_EQ(messages[0], "Error changing to drive during restore operation: c:\\missing\\x.txt");
+  EXPECT_EQ(messages[1],
+            "Error making directory during restore operation: C:\\plain.txt\\sub\\y.txt");
+  EXPECT_EQ(messages[2],
+            "File C:\\made\\..\\..\\z.txt was not restored: its path leads outside its drive");
+  EXPECT_EQ(prompt.texts(),
+            (std::vector<std::string>{
+                "Error changing to drive during restore operation",
+                "Files not restored because of an error: 3\nPlease check the log file",
+                "Lost connection to server during restore"}));
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunScriptedTest, LinksInTheTargetsPlaceAndLongNamesAreReplacedWhole) {
+  const std::string longName = "C:\\" + std::string(250, 'n');
+  const std::vector<IndexEntry> rows = {
+      {longName, 4, 0}, {"C:\\link.txt", 4, 0}, {"C:\\dangling.txt", 4, 0}};
+  const std::string stored = StoredForm("restored");
+  ScriptedServer server;
+  server.Expect("RESTORE").Send("OK").Expect("3").Send("OK");
+  for (const IndexEntry& row : rows) {
+    server.Expect(row.name)
+        .Send(std::to_string(stored.size()))
+        .Expect("SEND_FILE")
+        .Send(stored)
+        .Expect("OK");
+  }
+  Serve(server);
+  WriteFile("C:\\outside.txt", "linked file");
+  std::filesystem::create_symlink(Host("C:\\outside.txt"), Host("C:\\link.txt"));
+  std::filesystem::create_symlink(world.root() + "/nowhere", Host("C:\\dangling.txt"));
+  prompt.QueueAnswer(true);
+  prompt.QueueAnswer(true);
+
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows), 0);
+  HangUp(server);
+  EXPECT_EQ(prompt.texts(), (std::vector<std::string>{
+                                "C:\\link.txt\nFile exists!\n Do you want to overwrite it?",
+                                "C:\\dangling.txt\nFile exists!\n Do you want to overwrite it?",
+                                "Restore operation completed"}));
+  for (const IndexEntry& row : rows) {
+    EXPECT_FALSE(std::filesystem::is_symlink(Host(row.name))) << row.name;
+    EXPECT_EQ(Read(row.name), "restored") << row.name;
+  }
+  EXPECT_EQ(Read("C:\\outside.txt"), "linked file");
+  EXPECT_FALSE(std::filesystem::exists(world.root() + "/nowhere"));
   ExpectRunOver();
 }
 

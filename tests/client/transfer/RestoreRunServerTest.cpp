@@ -1,16 +1,19 @@
 // Restores from the reference server of files the backup run stored there, with the real
 // compressor and encryptor.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 #include "client/selection/Selection.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
 #include "client/transfer/RestoreFolder.h"
+#include "client/transfer/RestoreMode.h"
 #include "platform/Paths.h"
 #include "tests/client/transfer/RestoreFixture.h"
 #include "tests/support/ReferenceServer.h"
@@ -21,6 +24,25 @@ namespace arkvale::test {
 namespace {
 
 constexpr std::time_t kBackedUpTime = 1500000000;
+
+// Reads each restored file back and lets it go, as a comparison with the originals would.
+class ReadingDestination : public RestoreDestination {
+ public:
+  std::optional<plat::HostPath> Prepare(const IndexEntry& row, RestoreFailures&) override {
+    return plat::Resolve(row.name);
+  }
+  void Finish(const IndexEntry& row, const plat::HostPath&, plat::Replacement& restored,
+              RestoreFailures&) override {
+    std::string& content = contents[row.name];
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::pread(restored.fd(), buffer, sizeof buffer, static_cast<off_t>(content.size()))) >
+           0) {
+      content.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  std::map<std::string, std::string> contents;
+};
 
 class RestoreRunServerTest : public RestoreFixture {
  protected:
@@ -217,6 +239,26 @@ TEST_F(RestoreRunServerTest, StopDuringTheSecondOfFiveEndsAfterIt) {
   ExpectRunOver();
 }
 
+TEST_F(RestoreRunServerTest, AnotherDestinationGetsTheWholeContentAndTheFileStays) {
+  const std::string big = RandomBytes(2000000, 3);
+  auto rows = BackUp({{"C:\\docs\\a.txt", "backed up A"}, {"C:\\docs\\big.bin", big}});
+  WriteFile("C:\\docs\\a.txt", "changed A");
+  ReadingDestination reading;
+
+  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows, &reading), 0);
+  EXPECT_EQ(reading.contents["C:\\docs\\a.txt"], "backed up A");
+  EXPECT_EQ(reading.contents["C:\\docs\\big.bin"], big);
+  EXPECT_EQ(Read("C:\\docs\\a.txt"), "changed A");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(Host("C:\\docs"))) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "big.bin"}));
+  EXPECT_EQ(BoxesAfterBackups(), std::vector<std::string>{"Restore operation completed"});
+  ExpectRunOver();
+}
+
 TEST_F(RestoreRunServerTest, IntoAFolderEachFileGoesUnderItsDriveAndOriginalsStayAsTheyAre) {
   const std::string colon = "\xEF\x80\xBA";  // a ':' in a host name
   const std::string big = RandomBytes(3 * 1024 * 1024, 3);
@@ -231,7 +273,8 @@ TEST_F(RestoreRunServerTest, IntoAFolderEachFileGoesUnderItsDriveAndOriginalsSta
   WriteFile("C:\\out\\C\\rootfile.txt", "was there");
   prompt.QueueAnswer(true);
 
-  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows, RestoreMode::IntoFolder("C:\\out")), 0);
+  EXPECT_EQ(RunRestoreAs(*doc, *session, restoreDialog, rows, RestoreMode::IntoFolder("C:\\out")),
+            0);
   EXPECT_EQ(Read("C:\\out\\C\\rootfile.txt"), "at the root");
   EXPECT_EQ(TempWorld::ReadHostFile(Host("C:\\out\\C\\docs") + "/a:b.txt"), "colon");
   EXPECT_EQ(Read("C:\\out\\C\\docs\\big.bin"), big);
@@ -256,7 +299,15 @@ TEST_F(RestoreRunServerTest, CompareFindsSameChangedMissingAndUndecryptableFiles
   WriteFile("C:\\cmp\\changed.txt", "after!");
   fs::remove(Host("C:\\cmp\\deleted.txt"));
 
-  EXPECT_EQ(RunRestore(*doc, *session, restoreDialog, rows, RestoreMode::Comparing()), 0);
+  auto rootEntries = [] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(Host("C:\\"))) names.push_back(e.path().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const auto rootBefore = rootEntries();
+
+  EXPECT_EQ(RunRestoreAs(*doc, *session, restoreDialog, rows, RestoreMode::Comparing()), 0);
   std::vector<CompareOutcome> outcomes;
   for (const CompareResult& r : restoreDialog.compared) outcomes.push_back(r.outcome);
   EXPECT_EQ(outcomes,
@@ -273,6 +324,7 @@ TEST_F(RestoreRunServerTest, CompareFindsSameChangedMissingAndUndecryptableFiles
   // Nothing was written at any user path.
   EXPECT_EQ(Read("C:\\cmp\\changed.txt"), "after!");
   EXPECT_FALSE(plat::FileExists("C:\\cmp\\deleted.txt"));
+  EXPECT_EQ(rootEntries(), rootBefore);
   EXPECT_TRUE(restoreDialog.stopDisabled);
   ExpectRunOver();
 }
