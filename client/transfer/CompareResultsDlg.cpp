@@ -18,7 +18,7 @@
 namespace arkvale {
 namespace {
 
-constexpr int kColumnWidths[] = {330, 250, 130, 150, 120, 150};
+constexpr int kColumnWidths[] = {330, 270, 130, 150, 120, 150};
 
 }  // namespace
 
@@ -32,7 +32,7 @@ CCompareResultsDlg::CCompareResultsDlg(std::vector<CompareResult> results,
   setWindowFlag(Qt::Window);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Compare results"));
-  resize(1160, 420);
+  resize(1180, 420);
 
   auto* summaryLabel = new QLabel(QString::fromStdString(summary), this);
   summaryLabel->setObjectName(QStringLiteral("compareSummary"));

@@ -1,5 +1,7 @@
 #include "client/transfer/FolderDestination.h"
 
+#include <QCoreApplication>
+
 #include "client/transfer/RestoreFolder.h"
 
 namespace arkvale {
@@ -11,7 +13,10 @@ std::optional<plat::HostPath> CFolderDestination::Prepare(const IndexEntry& row,
                                                           RestoreFailures& failures) {
   std::optional<std::string> path = PathInFolder(folder_, row.name);
   if (!path) {
-    failures.NotRestored(row.name, "its path has no place under " + folder_);
+    failures.NotRestored(row.name,
+                         QCoreApplication::translate("Restore", "its path has no place under %1")
+                             .arg(QString::fromStdString(folder_))
+                             .toStdString());
     return std::nullopt;
   }
   placed_ = row;

@@ -117,8 +117,8 @@ std::optional<std::string> CRestoreDlg::ChosenFolder() {
       typed.isEmpty()
           ? tr("Type or choose the folder to restore into.")
           : tr("%1 is not a folder Arkvale can restore into.\nType a folder on a drive of the "
-               "drive table, such as D:\\restored or /home/ann/restored, or choose one with "
-               "Browse ...")
+               "drive table, or choose one with Browse ...\nFor example: D:\\restored or "
+               "/home/ann/restored")
                 .arg(typed);
   doc_.prompt().ShowMessage(text.toStdString(), kCaption, Icon::Warning, BoxOwner());
   ui_->folderEdit->setFocus();
