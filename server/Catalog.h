@@ -1,18 +1,14 @@
 #pragma once
 // The server's catalog: accounts with their passwords and quotas, and per account the stored
-// files under the client's full path. SQLite in WAL mode; every change is one transaction, and
-// all calls are serialised, so one account's files are changed by one connection at a time.
+// files under the client's full path.
 //
 // Quota figures are kilobytes of 1024 bytes. A stored file counts ceil(stored bytes / 1024), the
 // usage of an account is the sum over its files.
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace arkvale::server {
 
@@ -48,42 +44,36 @@ bool Supersedes(const StoredFile& stored, const StoredFile& offered);
 
 enum class CommitResult { Stored, Superseded, OverQuota };
 
+// The catalog's interface; each implementation makes every change one transaction and applies
+// the quota and the "not needed" rule inside it, so any number of sessions (or servers sharing
+// one database) may call it at once.
 class Catalog {
  public:
-  explicit Catalog(const std::string& databasePath);
-  ~Catalog();
-  Catalog(const Catalog&) = delete;
-  Catalog& operator=(const Catalog&) = delete;
+  virtual ~Catalog() = default;
 
   // False when the name is taken.
-  bool AddUser(const std::string& name, const std::string& password, std::int64_t quotaKb);
+  virtual bool AddUser(const std::string& name, const std::string& password,
+                       std::int64_t quotaKb) = 0;
   // False when there is no such user.
-  bool SetQuota(const std::string& name, std::int64_t quotaKb);
-  bool SetPassword(const std::string& name, const std::string& password);
-  std::vector<Account> Accounts();
-  bool PasswordMatches(const std::string& name, const std::string& password);
+  virtual bool SetQuota(const std::string& name, std::int64_t quotaKb) = 0;
+  virtual bool SetPassword(const std::string& name, const std::string& password) = 0;
+  virtual std::vector<Account> Accounts() = 0;
+  virtual bool PasswordMatches(const std::string& name, const std::string& password) = 0;
 
-  std::optional<Quota> QuotaOf(const std::string& user);
-  std::optional<StoredFile> Find(const std::string& user, const std::string& path);
-  std::vector<StoredFile> Files(const std::string& user);
+  virtual std::optional<Quota> QuotaOf(const std::string& user) = 0;
+  virtual std::optional<StoredFile> Find(const std::string& user, const std::string& path) = 0;
+  virtual std::vector<StoredFile> Files(const std::string& user) = 0;
   // Whether storedBytes of data under path (replacing its present copy) stay within the quota.
-  bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes);
+  virtual bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes) = 0;
   // Records file as stored; the replaced copy's object id goes to replacedObject. Nothing changes
   // when another connection stored a copy that supersedes it meanwhile, or when it would take
   // the account over its quota.
-  CommitResult Commit(const std::string& user, const StoredFile& file, std::string& replacedObject);
+  virtual CommitResult Commit(const std::string& user, const StoredFile& file,
+                              std::string& replacedObject) = 0;
   // Forgets path; the object id of its data, or nullopt when it was not stored.
-  std::optional<std::string> Remove(const std::string& user, const std::string& path);
+  virtual std::optional<std::string> Remove(const std::string& user, const std::string& path) = 0;
   // Every object id the catalog refers to.
-  std::vector<std::string> Objects();
-
- private:
-  class Statement;
-  void Execute(const char* sql);
-  bool FitsLocked(const std::string& user, const std::string& path, std::int64_t storedBytes);
-
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  virtual std::vector<std::string> Objects() = 0;
 };
 
 }  // namespace arkvale::server

@@ -5,9 +5,11 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <thread>
 
+#include "server/OpenCatalog.h"
 #include "server/Server.h"
 #include "server/ServerLog.h"
 
@@ -168,7 +170,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
     if (command == "serve" && operands == 0) return Serve(config, out);
 
     CreateDataDirectory(config.dataDirectory);
-    Catalog catalog(CatalogPathIn(config.dataDirectory));
+    std::unique_ptr<Catalog> opened = OpenCatalog(config.dataDirectory);
+    Catalog& catalog = *opened;
     if (command == "add-user" && operands == 3) {
       std::optional<long long> quota = Number(words[3], 0, 1LL << 50);
       std::optional<std::string> password = PasswordFrom(words[2], in);

@@ -16,6 +16,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "server/OpenCatalog.h"
 #include "server/ServerLog.h"
 
 namespace arkvale::server {
@@ -47,7 +48,7 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 
 Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
-      catalog_(CatalogPathIn(config_.dataDirectory)),
+      catalog_(OpenCatalog(config_.dataDirectory)),
       store_(ObjectsPathIn(config_.dataDirectory)) {
   // Two servers on one directory would sweep away each other's uploads in flight.
   std::string lockPath = config_.dataDirectory + "/server.lock";
@@ -57,7 +58,7 @@ Server::Server(ServerConfig config)
     ::close(dataLock_);
     throw std::runtime_error("another server serves " + config_.dataDirectory);
   }
-  std::vector<std::string> objects = catalog_.Objects();
+  std::vector<std::string> objects = catalog_->Objects();
   store_.Sweep(std::set<std::string>(objects.begin(), objects.end()));
   int wake[2];
   if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -115,7 +116,7 @@ void Server::ReapFinished() {
 }
 
 void Server::Serve(Connection& connection, int id) {
-  ClientSession(connection.fd, id, catalog_, store_, config_.session).Run();
+  ClientSession(connection.fd, id, *catalog_, store_, config_.session).Run();
   LogConnection(id, "connection closed");
   std::lock_guard<std::mutex> hold(connectionsMutex_);
   ::close(connection.fd);

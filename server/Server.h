@@ -45,7 +45,7 @@ class Server {
   // From any thread.
   void Stop();
 
-  Catalog& catalog() { return catalog_; }
+  Catalog& catalog() { return *catalog_; }
 
  private:
   struct Connection {
@@ -57,7 +57,7 @@ class Server {
   void ReapFinished();
 
   ServerConfig config_;
-  Catalog catalog_;
+  std::unique_ptr<Catalog> catalog_;
   ObjectStore store_;
   int dataLock_ = -1;
   int listenFd_ = -1;

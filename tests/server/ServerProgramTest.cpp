@@ -9,6 +9,7 @@
 
 #include "server/CommandLine.h"
 #include "server/Server.h"
+#include "server/SqliteCatalog.h"
 #include "tests/server/Dialogues.h"
 #include "tests/server/RawClient.h"
 #include "tests/support/ReferenceServer.h"
@@ -63,12 +64,12 @@ TEST_F(ServerProgramTest, APasswordGivenAsDashIsReadFromStandardInput) {
   EXPECT_EQ(run({"add-user", "bob", "-", "10"}, ""), server::kExitUsage);
   EXPECT_EQ(run({"set-password", "ann", "-"}, "has,comma\n"), server::kExitUsage);
   {
-    server::Catalog catalog(server::CatalogPathIn(data_));
+    server::SqliteCatalog catalog(server::CatalogPathIn(data_));
     EXPECT_TRUE(catalog.PasswordMatches("ann", "typed secret"));
     EXPECT_EQ(catalog.Accounts().size(), 1u);
   }
   EXPECT_EQ(run({"set-password", "ann", "-"}, "other\r\n"), 0);
-  server::Catalog catalog(server::CatalogPathIn(data_));
+  server::SqliteCatalog catalog(server::CatalogPathIn(data_));
   EXPECT_TRUE(catalog.PasswordMatches("ann", "other"));
 }
 

@@ -10,8 +10,8 @@
 #include "client/session/ChildTools.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
-#include "server/Catalog.h"
 #include "server/Server.h"
+#include "server/SqliteCatalog.h"
 #include "tests/client/transfer/BackupFixture.h"
 #include "tests/support/ReferenceServer.h"
 
@@ -179,7 +179,7 @@ TEST_F(BackupRunServerTest, NamesWithCharactersWindowsForbidsAreAllSentUnderOneN
   EXPECT_EQ(dialog.filesTransmitted, hostNames.size());
 
   std::vector<std::string> stored;
-  server::Catalog catalog(server::CatalogPathIn(server->dataDirectory()));
+  server::SqliteCatalog catalog(server::CatalogPathIn(server->dataDirectory()));
   for (const auto& file : catalog.Files("ann")) {
     EXPECT_EQ(file.path.find_first_of("?:", 2), std::string::npos) << file.path;
     stored.push_back(*plat::ToHostPath(file.path));
