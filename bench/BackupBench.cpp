@@ -1,12 +1,13 @@
 // Times the real client's backup run (the automatic run: no window) against a running
 // arkvale-server, and the compressor and encryptor alone on the same files.
-//   arkvale-bench PORT WORK_DIR USER PASSWORD [small]
+//   arkvale-bench PORT WORK_DIR USER PASSWORD [small|login]
 // WORK_DIR becomes the client's data root. Prints seconds per file and the ratios; "small"
-// leaves out the 64 MiB files.
+// leaves out the 64 MiB files; "login" times only the log-in (median of many).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -135,14 +136,55 @@ double Tools(const std::string& windowsFile) {
   });
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The log-in as the client opens its session, and the server's part alone: credentials
+// (encrypted once beforehand) to "OK", then the quota query answered.
+int LogInFigures(Bench& bench, uint16_t port, const std::string& credentials) {
+  constexpr int kLogins = 21;
+  std::vector<double> opens, exchanges;
+  for (int i = 0; i < kLogins; ++i) {
+    opens.push_back(Seconds([&] {
+      if (bench.session->ConnectAutomatically() != 0) std::cerr << "connection failed\n";
+    }));
+    plat::SocketClose(bench.session->sessionSocket);
+    bench.session->sessionSocket = -1;
+  }
+  std::string encrypted;
+  if (bench.session->EncryptCredentials(credentials, encrypted, Owner::None) <= 0) return 1;
+  for (int i = 0; i < kLogins; ++i) {
+    int socket = plat::SocketCreate();
+    if (socket < 0 || plat::SocketConnect(socket, 0x7f000001, port) != 0) return 1;
+    char reply[256];
+    bool answered = true;
+    exchanges.push_back(Seconds([&] {
+      for (const std::string& message : {encrypted, std::string("SEND_QUOTA_DATA")}) {
+        answered = answered && plat::SocketSend(socket, message.data(), message.size()) > 0 &&
+                   plat::SocketReceive(socket, reply, sizeof reply, 5000) > 0;
+      }
+    }));
+    plat::SocketClose(socket);
+    if (!answered) std::cerr << "log-in failed\n";
+  }
+  std::printf("log-in, session opened by the client  %7.2f ms (median of %d)\n",
+              Median(opens) * 1000, kLogins);
+  std::printf("log-in, server's part (login + quota) %7.2f ms (median of %d)\n",
+              Median(exchanges) * 1000, kLogins);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5 && !(argc == 6 && std::string(argv[5]) == "small")) {
-    std::cerr << "usage: arkvale-bench PORT WORK_DIR USER PASSWORD [small]\n";
+  const std::string mode = argc == 6 ? argv[5] : "";
+  if (argc != 5 && !(argc == 6 && (mode == "small" || mode == "login"))) {
+    std::cerr << "usage: arkvale-bench PORT WORK_DIR USER PASSWORD [small|login]\n";
     return 2;
   }
-  const bool smallOnly = argc == 6;
+  const bool smallOnly = mode == "small";
   const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
   plat::SetDataRoot(argv[2]);
   plat::EnsureDriveTable();
@@ -163,6 +205,8 @@ int main(int argc, char** argv) {
   bench.doc->encryptionKey = kKey;
   bench.session = std::make_unique<CSession>(*bench.doc, bench.window);
   bench.session->serverPort = port;
+  if (mode == "login")
+    return LogInFigures(bench, port, config.userName + "," + config.password + ",");
 
   // Opening the session: host lookup, credentials encryption, login, quota.
   double open = 0;

@@ -1,18 +1,14 @@
 #include "server/ClientSession.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 
 #include "server/CredentialsCheck.h"
-#include "server/Descriptor.h"
 #include "server/ServerLog.h"
 
 namespace arkvale::server {
@@ -119,38 +115,50 @@ bool ClientSession::Login() {
 
 void ClientSession::ServeCommands() {
   for (;;) {
-    switch (channel_.ExpectWord(kCommands)) {
-      case 0:
-        SendQuota();
-        break;
-      case 1:
-        channel_.Send("GOT_YOUR_PING");
-        break;
-      case 2:
-        Log("user " + Printable(user_) + " disconnected");
-        return;
-      case 3:
-        Backup();
-        break;
-      case 4:
-        SendListing();
-        break;
-      case 5:
-        Restore();
-        break;
-      case 6:
-        Delete();
-        break;
-      case 7:
-        // The index refresh sends "OK" even after a listing length of 0; nothing to answer.
-        break;
-      default:
-        Log("unknown command refused");
-        channel_.DiscardUntilQuiet();
-        channel_.Send(kUnknownCommand);
-        break;
+    try {
+      if (!ServeCommand()) return;
+    } catch (const CatalogError& e) {
+      // The catalog failed in the middle of an exchange: a refusal in place of the expected
+      // reply ends the client's dialogue, and the next command is served as usual.
+      Log(std::string("exchange ended, the catalog failed: ") + e.what());
+      channel_.Send(kStorageError);
     }
   }
+}
+
+bool ClientSession::ServeCommand() {
+  switch (channel_.ExpectWord(kCommands)) {
+    case 0:
+      SendQuota();
+      break;
+    case 1:
+      channel_.Send("GOT_YOUR_PING");
+      break;
+    case 2:
+      Log("user " + Printable(user_) + " disconnected");
+      return false;
+    case 3:
+      Backup();
+      break;
+    case 4:
+      SendListing();
+      break;
+    case 5:
+      Restore();
+      break;
+    case 6:
+      Delete();
+      break;
+    case 7:
+      // The index refresh sends "OK" even after a listing length of 0; nothing to answer.
+      break;
+    default:
+      Log("unknown command refused");
+      channel_.DiscardUntilQuiet();
+      channel_.Send(kUnknownCommand);
+      break;
+  }
+  return true;
 }
 
 void ClientSession::SendQuota() {
@@ -211,7 +219,13 @@ ClientSession::FileOutcome ClientSession::BackupOneFile() {
   }
   std::string line = "file " + Printable(offered->path) + " (" + std::to_string(offered->size) +
                      " bytes, time " + std::to_string(offered->modified) + ")";
-  std::optional<StoredFile> stored = catalog_.Find(user_, offered->path);
+  std::optional<StoredFile> stored;
+  try {
+    stored = catalog_.Find(user_, offered->path);
+  } catch (const CatalogError& e) {
+    // Taken as needed: the commit applies the rule again, or refuses if the catalog still fails.
+    Log(line + ": the catalog failed, taken as needed: " + e.what());
+  }
   if (offered->size == 0 || (stored && Supersedes(*stored, *offered))) {
     Log(line + ": not needed");
     channel_.Send(kNotNeeded);
@@ -240,7 +254,13 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
                                                       std::uint64_t bytes) {
   std::string line =
       "file " + Printable(offered.path) + " (" + std::to_string(bytes) + " bytes of data)";
-  bool fits = catalog_.Fits(user_, offered.path, offered.storedBytes);
+  bool fits = true;
+  try {
+    fits = catalog_.Fits(user_, offered.path, offered.storedBytes);
+  } catch (const CatalogError& e) {
+    // The commit checks the quota again, or refuses if the catalog still fails.
+    Log(line + ": the catalog failed, the quota is checked at the commit: " + e.what());
+  }
   channel_.Send("BEGIN_TO_SEND_THE_FILE");
   if (!fits) {
     channel_.ReadExact(bytes, [](std::string_view) {});
@@ -250,9 +270,9 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
   }
 
   std::string storeError;
-  std::optional<ObjectStore::Upload> upload;
+  std::unique_ptr<ObjectStore::Upload> upload;
   try {
-    upload.emplace(store_);
+    upload = store_.BeginUpload(bytes);
   } catch (const StoreError& e) {
     storeError = e.what();
   }
@@ -273,6 +293,7 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
     } catch (const StoreError& e) {
       storeError = e.what();
     }
+    upload.reset();
   }
   if (!storeError.empty()) {
     Log(line + ": not stored: " + storeError);
@@ -341,14 +362,18 @@ void ClientSession::Restore() {
     if (ClientLeftDialogue()) return;
     std::string path = channel_.ReadToken(kMaxMessage);
     std::optional<StoredFile> stored = catalog_.Find(user_, path);
-    // Opened now, so a delete from another connection cannot take the data from under us.
-    Descriptor data(stored ? store_.Open(stored->object) : -1);
-    std::uint64_t size = 0;
-    struct stat status {};
-    if (data.get() >= 0 && ::fstat(data.get(), &status) == 0)
-      size = static_cast<std::uint64_t>(status.st_size);
-    else if (stored)
-      Log("file " + Printable(path) + ": its stored data is missing, offered as empty");
+    // Opened now, so a delete from another connection cannot take the data from under us. A store
+    // that cannot be read ends the connection: an empty file offered instead would be restored.
+    std::unique_ptr<ObjectStore::Reader> data;
+    if (stored) {
+      try {
+        data = store_.Open(stored->object);
+      } catch (const StoreError& e) {
+        throw ConnectionEnded("stored data of " + Printable(path) + " unreachable: " + e.what());
+      }
+      if (!data) Log("file " + Printable(path) + ": its stored data is missing, offered as empty");
+    }
+    std::uint64_t size = data ? data->size() : 0;
     channel_.Send(std::to_string(size));
     int answer = channel_.ExpectWord({"DO_NOT_SEND_FILE", "SEND_FILE"});
     if (answer == 0) {
@@ -362,15 +387,19 @@ void ClientSession::Restore() {
     std::uint64_t left = size;
     char piece[64 * 1024];
     while (left > 0) {
-      ssize_t got = ::read(data.get(), piece, std::min<std::uint64_t>(left, sizeof piece));
-      if (got < 0 && errno == EINTR) continue;
+      std::size_t got = 0;
+      try {
+        got = data->Read(piece, std::min<std::uint64_t>(left, sizeof piece));
+      } catch (const StoreError& e) {
+        throw ConnectionEnded("stored data of " + Printable(path) + " unreadable: " + e.what());
+      }
       // The size is announced; without the bytes the client cannot be kept in step.
-      if (got <= 0) throw ConnectionEnded("stored data of " + Printable(path) + " unreadable");
-      channel_.Send(std::string_view(piece, static_cast<std::size_t>(got)));
-      left -= static_cast<std::uint64_t>(got);
+      if (got == 0) throw ConnectionEnded("stored data of " + Printable(path) + " ended early");
+      channel_.Send(std::string_view(piece, got));
+      left -= got;
     }
     Log("file " + Printable(path) +
-        (data.get() >= 0 ? ": sent, " + std::to_string(size) + " bytes" : ": sent nothing"));
+        (data ? ": sent, " + std::to_string(size) + " bytes" : ": sent nothing"));
     if (channel_.ExpectWord({"OK"}) != 0) {
       Log("no \"OK\" after the data; restore ends");
       return;

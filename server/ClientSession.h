@@ -28,6 +28,8 @@ class ClientSession {
 
   bool Login();
   void ServeCommands();
+  // Serves one command; false once the client disconnects.
+  bool ServeCommand();
   void SendQuota();
   void Backup();
   FileOutcome BackupOneFile();

@@ -29,6 +29,9 @@ constexpr const char* kUsage =
     "options:\n"
     "  --data DIR              storage (default $XDG_DATA_HOME/arkvale-server,\n"
     "                          else ~/.local/share/arkvale-server)\n"
+    "  --catalog URI           catalog shared by several servers, a PostgreSQL URI\n"
+    "                          (postgresql://USER@HOST:PORT/DB; libpq's PG* variables and\n"
+    "                          ~/.pgpass apply); default: SQLite in the --data directory\n"
     "  --port N                TCP port to listen on (default 5555; 0 picks a free one)\n"
     "  --bind ADDRESS          IPv4 address to listen on (default 127.0.0.1)\n"
     "  --idle-timeout-ms N     drop a client silent for this long (default 3600000)\n"
@@ -37,6 +40,17 @@ constexpr const char* kUsage =
     "                          arrived, without that pause (default 512; 0: always pause)\n"
     "  --prompt-gap-ms N       pause before asking for the next file (default 0)\n"
     "  --max-connections N     clients served at once (default 64)\n"
+    "  --objects s3://BUCKET[/PREFIX]\n"
+    "                          keep stored data in an S3 bucket, shared by any number of\n"
+    "                          servers (default: files in the data directory)\n"
+    "  --s3-endpoint URL       the S3 store, http://HOST:PORT or https://HOST (default\n"
+    "                          $AWS_ENDPOINT_URL); path-style requests, region $AWS_REGION\n"
+    "                          (default us-east-1)\n"
+    "  --s3-credentials FILE   access key and secret key on two lines, in a file only its\n"
+    "                          owner may read (default $AWS_ACCESS_KEY_ID and\n"
+    "                          $AWS_SECRET_ACCESS_KEY)\n"
+    "  --sweep-grace-seconds N stored data no catalog entry refers to, and incomplete\n"
+    "                          uploads, are removed once this old (default 3600)\n"
     "  --exist-ok              add-user of an existing name succeeds and changes nothing\n"
     "  --help                  this text\n"
     "\n"
@@ -93,7 +107,8 @@ int Serve(const ServerConfig& config, std::ostream& out) {
     LogLine(std::string("stopping on ") + (received == SIGINT ? "SIGINT" : "SIGTERM"));
     server.Stop();
   });
-  LogLine("listening on port " + std::to_string(port) + ", data in " + config.dataDirectory);
+  LogLine("listening on port " + std::to_string(port) + ", data in " +
+          (config.objects.uri.empty() ? config.dataDirectory : config.objects.uri));
   out << "listening on port " << port << std::endl;
   try {
     server.Run();
@@ -137,6 +152,26 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
       config.dataDirectory = value;
       continue;
     }
+    if (arg == "--catalog") {
+      if (!IsCatalogUri(value)) {
+        err << "arkvale-server: --catalog takes a postgresql:// URI\n" << kUsage;
+        return kExitUsage;
+      }
+      config.catalogUri = value;
+      continue;
+    }
+    if (arg == "--objects") {
+      config.objects.uri = value;
+      continue;
+    }
+    if (arg == "--s3-endpoint") {
+      config.objects.endpoint = value;
+      continue;
+    }
+    if (arg == "--s3-credentials") {
+      config.objects.credentialsFile = value;
+      continue;
+    }
     if (arg == "--bind") {
       config.bindAddress = value;
       continue;
@@ -153,6 +188,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
       config.session.promptGapMs = static_cast<int>(*number);
     } else if (arg == "--max-connections" && (number = Number(value, 1, 10000))) {
       config.maxConnections = static_cast<int>(*number);
+    } else if (arg == "--sweep-grace-seconds" && (number = Number(value, 0, 1LL << 40))) {
+      config.objects.graceSeconds = *number;
     } else {
       err << "arkvale-server: bad option " << arg << " " << value << "\n" << kUsage;
       return kExitUsage;
@@ -169,8 +206,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::istream& in, std::
   try {
     if (command == "serve" && operands == 0) return Serve(config, out);
 
-    CreateDataDirectory(config.dataDirectory);
-    std::unique_ptr<Catalog> opened = OpenCatalog(config.dataDirectory);
+    if (config.catalogUri.empty()) CreateDataDirectory(config.dataDirectory);
+    // The account commands leave the data alone, but a store named wrongly is better told now.
+    if (!config.objects.uri.empty())
+      OpenObjectStore(config.objects, ObjectsPathIn(config.dataDirectory));
+    std::unique_ptr<Catalog> opened = OpenCatalog(config.catalogUri, config.dataDirectory);
     Catalog& catalog = *opened;
     if (command == "add-user" && operands == 3) {
       std::optional<long long> quota = Number(words[3], 0, 1LL << 50);

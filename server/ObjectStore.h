@@ -1,8 +1,11 @@
 #pragma once
-// The stored data: one file per stored copy, named by a generated id (never by the client's
-// path). New data is written to "<id>.part", flushed to disk and renamed into place, and the
-// directory is flushed, so a crash leaves either nothing or a complete file.
+// Where stored data lives: one object per stored copy, named by a generated id (never by the
+// client's path). The exchanges only see this interface; the data may sit in local files or in an
+// S3 bucket. An upload is complete in the store before its id is handed out, so the catalog row
+// that refers to it is only written for whole data.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -17,37 +20,38 @@ class StoreError : public std::runtime_error {
 
 class ObjectStore {
  public:
-  // Creates the directory (owner only) when missing.
-  explicit ObjectStore(std::string directory);
+  virtual ~ObjectStore() = default;
 
-  // Data being received. Destroyed before Commit, it removes what it wrote.
+  // Data being received. Destroyed before Commit, it removes (or aborts) what it wrote.
   class Upload {
    public:
-    explicit Upload(ObjectStore& store);
-    ~Upload();
-    Upload(const Upload&) = delete;
-    Upload& operator=(const Upload&) = delete;
-    void Write(std::string_view data);
-    // Flushes and renames the data into place; returns its id.
-    std::string Commit();
-
-   private:
-    ObjectStore& store_;
-    std::string id_;
-    int fd_ = -1;
+    virtual ~Upload() = default;
+    virtual void Write(std::string_view data) = 0;
+    // Makes the data complete and durable in the store; returns its id.
+    virtual std::string Commit() = 0;
   };
 
-  // A descriptor open for reading, or -1 when the object is missing.
-  int Open(const std::string& id) const;
-  void Remove(const std::string& id);
+  // Stored data being read from its start.
+  class Reader {
+   public:
+    virtual ~Reader() = default;
+    virtual std::uint64_t size() const = 0;
+    // Up to capacity bytes; 0 only at the end. Throws StoreError when the data cannot be read.
+    virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+  };
+
+  // bytes is the length the client announced; a store may size its transfer by it.
+  virtual std::unique_ptr<Upload> BeginUpload(std::uint64_t bytes) = 0;
+  // nullptr when the object is missing; throws StoreError when the store cannot tell.
+  virtual std::unique_ptr<Reader> Open(const std::string& id) = 0;
+  // Best effort: data left behind is the sweep's to remove.
+  virtual void Remove(const std::string& id) = 0;
   // Removes leftovers of interrupted uploads and data the catalog no longer refers to.
-  void Sweep(const std::set<std::string>& referenced);
-
- private:
-  std::string PathOf(const std::string& name) const { return directory_ + "/" + name; }
-  void SyncDirectory();
-
-  std::string directory_;
+  virtual void Sweep(const std::set<std::string>& referenced) = 0;
 };
+
+// A fresh object id: 32 lowercase hex digits.
+std::string NewObjectId();
+bool IsObjectId(std::string_view name);
 
 }  // namespace arkvale::server

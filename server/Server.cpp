@@ -48,21 +48,16 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 
 Server::Server(ServerConfig config)
     : config_(WithDataDirectory(std::move(config))),
-      catalog_(OpenCatalog(config_.dataDirectory)),
-      store_(ObjectsPathIn(config_.dataDirectory)) {
-  // Two servers on one directory would sweep away each other's uploads in flight.
-  std::string lockPath = config_.dataDirectory + "/server.lock";
-  dataLock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (dataLock_ < 0) throw std::runtime_error(Errno("cannot open " + lockPath));
-  if (::flock(dataLock_, LOCK_EX | LOCK_NB) != 0) {
-    ::close(dataLock_);
-    throw std::runtime_error("another server serves " + config_.dataDirectory);
-  }
+      catalog_(OpenCatalog(config_.catalogUri, config_.dataDirectory)),
+      store_(OpenObjectStore(config_.objects, ObjectsPathIn(config_.dataDirectory))) {
+  // Two servers on one directory would sweep away each other's uploads in flight; a shared
+  // store's sweep spares young objects instead.
+  if (config_.objects.uri.empty()) LockDataDirectory();
   std::vector<std::string> objects = catalog_->Objects();
-  store_.Sweep(std::set<std::string>(objects.begin(), objects.end()));
+  store_->Sweep(std::set<std::string>(objects.begin(), objects.end()));
   int wake[2];
   if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-    ::close(dataLock_);
+    if (dataLock_ >= 0) ::close(dataLock_);
     throw std::runtime_error(Errno("pipe"));
   }
   wakeRead_ = wake[0];
@@ -76,7 +71,7 @@ Server::~Server() {
   if (listenFd_ >= 0) ::close(listenFd_);
   ::close(wakeRead_);
   ::close(wakeWrite_);
-  ::close(dataLock_);
+  if (dataLock_ >= 0) ::close(dataLock_);
 }
 
 std::uint16_t Server::Listen() {
@@ -103,6 +98,17 @@ void Server::Stop() {
   [[maybe_unused]] ssize_t ignored = ::write(wakeWrite_, &byte, 1);
 }
 
+void Server::LockDataDirectory() {
+  std::string lockPath = config_.dataDirectory + "/server.lock";
+  dataLock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (dataLock_ < 0) throw std::runtime_error(Errno("cannot open " + lockPath));
+  if (::flock(dataLock_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(dataLock_);
+    dataLock_ = -1;
+    throw std::runtime_error("another server serves " + config_.dataDirectory);
+  }
+}
+
 void Server::ReapFinished() {
   std::lock_guard<std::mutex> hold(connectionsMutex_);
   for (auto it = connections_.begin(); it != connections_.end();) {
@@ -116,7 +122,7 @@ void Server::ReapFinished() {
 }
 
 void Server::Serve(Connection& connection, int id) {
-  ClientSession(connection.fd, id, *catalog_, store_, config_.session).Run();
+  ClientSession(connection.fd, id, *catalog_, *store_, config_.session).Run();
   LogConnection(id, "connection closed");
   std::lock_guard<std::mutex> hold(connectionsMutex_);
   ::close(connection.fd);

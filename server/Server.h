@@ -12,15 +12,19 @@
 #include "server/Catalog.h"
 #include "server/ClientSession.h"
 #include "server/ObjectStore.h"
+#include "server/OpenObjectStore.h"
 
 namespace arkvale::server {
 
 struct ServerConfig {
   std::string dataDirectory;
+  // A PostgreSQL URI for a catalog shared by several servers; empty: SQLite in dataDirectory.
+  std::string catalogUri;
   std::string bindAddress = "127.0.0.1";
   std::uint16_t port = 5555;
   SessionSettings session;
   int maxConnections = 64;
+  ObjectStoreConfig objects;
 };
 
 // The catalog file and the object store inside a data directory (created owner-only when
@@ -55,10 +59,11 @@ class Server {
   };
   void Serve(Connection& connection, int id);
   void ReapFinished();
+  void LockDataDirectory();
 
   ServerConfig config_;
   std::unique_ptr<Catalog> catalog_;
-  ObjectStore store_;
+  std::unique_ptr<ObjectStore> store_;
   int dataLock_ = -1;
   int listenFd_ = -1;
   int wakeRead_ = -1;

@@ -53,6 +53,8 @@ class SqliteCatalog::Statement {
 
 namespace {
 
+constexpr std::int64_t kSchemaVersion = 1;
+
 // Rolls back unless committed, so an exception never leaves a transaction open.
 class Transaction {
  public:
@@ -95,14 +97,7 @@ SqliteCatalog::SqliteCatalog(const std::string& databasePath) {
     Execute("PRAGMA journal_mode=WAL");
     // An acknowledged file must survive a power cut, not only a crash of this process.
     Execute("PRAGMA synchronous=FULL");
-    Execute(
-        "CREATE TABLE IF NOT EXISTS users("
-        " name BLOB PRIMARY KEY, password BLOB NOT NULL, quota_kb INTEGER NOT NULL)");
-    Execute(
-        "CREATE TABLE IF NOT EXISTS files("
-        " user BLOB NOT NULL, path BLOB NOT NULL, size INTEGER NOT NULL,"
-        " modified INTEGER NOT NULL, stored_bytes INTEGER NOT NULL, object TEXT NOT NULL,"
-        " PRIMARY KEY(user, path))");
+    CreateOrUpgradeTables();
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -110,6 +105,37 @@ SqliteCatalog::SqliteCatalog(const std::string& databasePath) {
 }
 
 SqliteCatalog::~SqliteCatalog() { sqlite3_close(db_); }
+
+void SqliteCatalog::CreateOrUpgradeTables() {
+  Transaction transaction(db_);
+  Execute(
+      "CREATE TABLE IF NOT EXISTS users("
+      " name BLOB PRIMARY KEY, password BLOB NOT NULL, quota_kb INTEGER NOT NULL,"
+      " used_kb INTEGER NOT NULL DEFAULT 0)");
+  Execute(
+      "CREATE TABLE IF NOT EXISTS files("
+      " user BLOB NOT NULL, path BLOB NOT NULL, size INTEGER NOT NULL,"
+      " modified INTEGER NOT NULL, stored_bytes INTEGER NOT NULL, object TEXT NOT NULL,"
+      " PRIMARY KEY(user, path))");
+  Statement version(db_, "PRAGMA user_version");
+  version.Step();
+  std::int64_t found = version.Integer(0);
+  if (found > kSchemaVersion)
+    throw CatalogError("the catalog was made by a newer server (schema version " +
+                       std::to_string(found) + ")");
+  if (found < 1) {
+    // Catalogs from before the usage figure: add it and compute it once from the rows.
+    Statement column(db_, "SELECT COUNT(*) FROM pragma_table_info('users') WHERE name = 'used_kb'");
+    column.Step();
+    if (column.Integer(0) == 0)
+      Execute("ALTER TABLE users ADD COLUMN used_kb INTEGER NOT NULL DEFAULT 0");
+    Execute(
+        "UPDATE users SET used_kb = (SELECT COALESCE(SUM((stored_bytes + 1023) / 1024), 0)"
+        " FROM files WHERE files.user = users.name)");
+  }
+  Execute(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+  transaction.Commit();
+}
 
 void SqliteCatalog::Execute(const char* sql) {
   if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -143,9 +169,7 @@ bool SqliteCatalog::SetPassword(const std::string& name, const std::string& pass
 std::vector<Account> SqliteCatalog::Accounts() {
   std::lock_guard<std::mutex> hold(mutex_);
   Statement query(db_,
-                  "SELECT u.name, u.quota_kb,"
-                  " (SELECT COALESCE(SUM((stored_bytes + 1023) / 1024), 0) FROM files f"
-                  "  WHERE f.user = u.name),"
+                  "SELECT u.name, u.quota_kb, u.used_kb,"
                   " (SELECT COUNT(*) FROM files f WHERE f.user = u.name)"
                   " FROM users u ORDER BY u.name");
   std::vector<Account> accounts;
@@ -169,9 +193,7 @@ bool SqliteCatalog::PasswordMatches(const std::string& name, const std::string& 
 
 std::optional<Quota> SqliteCatalog::QuotaOf(const std::string& user) {
   std::lock_guard<std::mutex> hold(mutex_);
-  Statement query(db_,
-                  "SELECT quota_kb, (SELECT COALESCE(SUM((stored_bytes + 1023) / 1024), 0)"
-                  " FROM files WHERE user = ?1) FROM users WHERE name = ?1");
+  Statement query(db_, "SELECT quota_kb, used_kb FROM users WHERE name = ?");
   query.Bind(1, user);
   if (!query.Step()) return std::nullopt;
   return Quota{query.Integer(1), query.Integer(0)};
@@ -203,11 +225,12 @@ std::vector<StoredFile> SqliteCatalog::Files(const std::string& user) {
 bool SqliteCatalog::FitsLocked(const std::string& user, const std::string& path,
                                std::int64_t storedBytes) {
   Statement query(db_,
-                  "SELECT quota_kb, (SELECT COALESCE(SUM((stored_bytes + 1023) / 1024), 0)"
-                  " FROM files WHERE user = ?1 AND path <> ?2) FROM users WHERE name = ?1");
+                  "SELECT quota_kb, used_kb, (SELECT stored_bytes FROM files"
+                  " WHERE user = ?1 AND path = ?2) FROM users WHERE name = ?1");
   query.Bind(1, user).Bind(2, path);
   if (!query.Step()) return false;
-  return KilobytesOf(storedBytes) <= query.Integer(0) - query.Integer(1);
+  std::int64_t replacedKb = KilobytesOf(query.Integer(2));  // NULL reads as 0
+  return KilobytesOf(storedBytes) <= query.Integer(0) - (query.Integer(1) - replacedKb);
 }
 
 bool SqliteCatalog::Fits(const std::string& user, const std::string& path,
@@ -221,8 +244,11 @@ CommitResult SqliteCatalog::Commit(const std::string& user, const StoredFile& fi
   std::lock_guard<std::mutex> hold(mutex_);
   Transaction transaction(db_);
   replacedObject.clear();
+  std::int64_t replacedKb = 0;
   {
-    Statement old(db_, "SELECT size, modified, object FROM files WHERE user = ? AND path = ?");
+    Statement old(db_,
+                  "SELECT size, modified, object, stored_bytes FROM files"
+                  " WHERE user = ? AND path = ?");
     old.Bind(1, user).Bind(2, file.path);
     if (old.Step()) {
       StoredFile stored;
@@ -230,6 +256,7 @@ CommitResult SqliteCatalog::Commit(const std::string& user, const StoredFile& fi
       stored.modified = old.Integer(1);
       if (Supersedes(stored, file)) return CommitResult::Superseded;
       replacedObject = old.Text(2);
+      replacedKb = KilobytesOf(old.Integer(3));
     }
   }
   if (!FitsLocked(user, file.path, file.storedBytes)) {
@@ -246,22 +273,33 @@ CommitResult SqliteCatalog::Commit(const std::string& user, const StoredFile& fi
       .Bind(5, file.storedBytes)
       .Bind(6, file.object)
       .Step();
+  AddUsage(user, KilobytesOf(file.storedBytes) - replacedKb);
   transaction.Commit();
   return CommitResult::Stored;
+}
+
+void SqliteCatalog::AddUsage(const std::string& user, std::int64_t kilobytes) {
+  Statement update(db_, "UPDATE users SET used_kb = used_kb + ? WHERE name = ?");
+  update.Bind(1, kilobytes).Bind(2, user).Step();
 }
 
 std::optional<std::string> SqliteCatalog::Remove(const std::string& user, const std::string& path) {
   std::lock_guard<std::mutex> hold(mutex_);
   Transaction transaction(db_);
   std::optional<std::string> object;
+  std::int64_t removedKb = 0;
   {
-    Statement old(db_, "SELECT object FROM files WHERE user = ? AND path = ?");
+    Statement old(db_, "SELECT object, stored_bytes FROM files WHERE user = ? AND path = ?");
     old.Bind(1, user).Bind(2, path);
-    if (old.Step()) object = old.Text(0);
+    if (old.Step()) {
+      object = old.Text(0);
+      removedKb = KilobytesOf(old.Integer(1));
+    }
   }
   if (!object) return std::nullopt;
   Statement erase(db_, "DELETE FROM files WHERE user = ? AND path = ?");
   erase.Bind(1, user).Bind(2, path).Step();
+  AddUsage(user, -removedKb);
   transaction.Commit();
   return object;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The catalog in one SQLite file (WAL mode), for a server that runs alone. All calls are
-// serialised, so one account's files are changed by one connection at a time.
+// serialised, so one account's files are changed by one connection at a time. Each account's
+// usage is kept as a figure changed in the transaction of every store, replacement and removal,
+// so a log-in reads it instead of summing the account's files.
 #include <mutex>
 #include <string>
 
@@ -34,6 +36,9 @@ class SqliteCatalog : public Catalog {
  private:
   class Statement;
   void Execute(const char* sql);
+  void CreateOrUpgradeTables();
+  // Changes the account's usage figure; inside the transaction of the change it follows.
+  void AddUsage(const std::string& user, std::int64_t kilobytes);
   bool FitsLocked(const std::string& user, const std::string& path, std::int64_t storedBytes);
 
   std::mutex mutex_;

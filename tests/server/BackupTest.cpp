@@ -11,8 +11,11 @@
 namespace arkvale::test {
 namespace {
 
-TEST(BackupTest, StoredFileIsListedRestoredAndCountedInKilobytes) {
-  ServerHarness server;
+class BackupTest : public StorageTest {};
+INSTANTIATE_TEST_SUITE_P(, BackupTest, testing::ValuesIn(EveryStorage()), StorageName);
+
+TEST_P(BackupTest, StoredFileIsListedRestoredAndCountedInKilobytes) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   std::string data(1500, 'x');
   EXPECT_EQ(BackupOne(*client, "C:\\data\\a.txt", 1234, 1700000000, data), "FILE_TRANSFER_SUCCESS");
@@ -22,8 +25,8 @@ TEST(BackupTest, StoredFileIsListedRestoredAndCountedInKilobytes) {
   EXPECT_EQ(server.ObjectFiles().size(), 1u);
 }
 
-TEST(BackupTest, FileIsNeededOnlyWhenNewOrChanged) {
-  ServerHarness server;
+TEST_P(BackupTest, FileIsNeededOnlyWhenNewOrChanged) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\a.txt", 10, 500, "first"), "FILE_TRANSFER_SUCCESS");
   EXPECT_NE(BackupOne(*client, "C:\\a.txt", 10, 500, ""), "SEND_FILE");  // same copy
@@ -37,8 +40,8 @@ TEST(BackupTest, FileIsNeededOnlyWhenNewOrChanged) {
   EXPECT_EQ(client->Ask("SEND_QUOTA_DATA"), "1:100");
 }
 
-TEST(BackupTest, SeveralFilesWithEveryKindOfAnswer) {
-  ServerHarness server;
+TEST_P(BackupTest, SeveralFilesWithEveryKindOfAnswer) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\same.txt", 3, 100, "old"), "FILE_TRANSFER_SUCCESS");
 
@@ -65,7 +68,7 @@ TEST(BackupTest, SeveralFilesWithEveryKindOfAnswer) {
             "C:\\last.txt\t4\t4\t100\nC:\\new.txt\t5\t5\t100\nC:\\same.txt\t3\t3\t100\n");
 }
 
-TEST(BackupTest, ClientMessagesSharingOneSegmentAreTakenApart) {
+TEST(BackupMessageTest, ClientMessagesSharingOneSegmentAreTakenApart) {
   ServerHarness server;
   auto client = LoggedInClient(server.port());
   // An empty send list: the count and the quota query arrive together.
@@ -84,7 +87,7 @@ TEST(BackupTest, ClientMessagesSharingOneSegmentAreTakenApart) {
   EXPECT_TRUE(server.ObjectFiles().empty());
 }
 
-TEST(BackupTest, MessagesSplitAcrossSegmentsAreJoined) {
+TEST(BackupMessageTest, MessagesSplitAcrossSegmentsAreJoined) {
   // A long settle time, so that a message taken too early cannot pass for a joined one.
   server::SessionSettings settings;
   settings.timing.settleMs = 400;
@@ -111,7 +114,7 @@ TEST(BackupTest, MessagesSplitAcrossSegmentsAreJoined) {
             "C:\\" + std::string(600, 'd') + "\t3\t4\t77\nC:\\split.txt\t10\t4\t77\n");
 }
 
-TEST(BackupTest, AServerToldToSettleEveryMessageJoinsANumberCutInTwo) {
+TEST(BackupMessageTest, AServerToldToSettleEveryMessageJoinsANumberCutInTwo) {
   server::SessionSettings settings;
   settings.timing.settleMs = 400;
   settings.timing.wholeBelow = 0;
@@ -127,8 +130,8 @@ TEST(BackupTest, AServerToldToSettleEveryMessageJoinsANumberCutInTwo) {
   EXPECT_EQ(Listing(*client), "C:\\n.txt\t10\t4\t77\n");
 }
 
-TEST(BackupTest, DataOverTheQuotaIsRefusedAndNothingOfItKept) {
-  ServerHarness server;
+TEST_P(BackupTest, DataOverTheQuotaIsRefusedAndNothingOfItKept) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\keep.txt", 4, 1, std::string(90 * 1024, 'k')),
             "FILE_TRANSFER_SUCCESS");
@@ -150,8 +153,8 @@ TEST(BackupTest, DataOverTheQuotaIsRefusedAndNothingOfItKept) {
   EXPECT_EQ(client->Ask("SEND_QUOTA_DATA"), "100:100");
 }
 
-TEST(BackupTest, ConnectionLostInTheMiddleOfAFileKeepsTheOldCopy) {
-  ServerHarness server;
+TEST_P(BackupTest, ConnectionLostInTheMiddleOfAFileKeepsTheOldCopy) {
+  ServerHarness server(GetParam());
   {
     auto client = LoggedInClient(server.port());
     ASSERT_EQ(BackupOne(*client, "C:\\doc.txt", 3, 1, "old"), "FILE_TRANSFER_SUCCESS");
@@ -175,8 +178,8 @@ TEST(BackupTest, ConnectionLostInTheMiddleOfAFileKeepsTheOldCopy) {
   EXPECT_EQ(Listing(*client), "C:\\doc.txt\t3\t3\t1\n");
 }
 
-TEST(BackupTest, TwoClientsBackUpAtOnce) {
-  ServerHarness server;
+TEST_P(BackupTest, TwoClientsBackUpAtOnce) {
+  ServerHarness server(GetParam());
   server.catalog().AddUser("bob", "pw", 1000);
   auto run = [&](std::string user, std::string password, char fill) {
     auto client = LoggedInClient(server.port(), user, password);
@@ -201,8 +204,8 @@ TEST(BackupTest, TwoClientsBackUpAtOnce) {
   EXPECT_EQ(server.ObjectFiles().size(), 10u);
 }
 
-TEST(BackupTest, AnUploadOvertakenByALaterCopyDoesNotReplaceIt) {
-  ServerHarness server;
+TEST_P(BackupTest, AnUploadOvertakenByALaterCopyDoesNotReplaceIt) {
+  ServerHarness server(GetParam());
   auto slow = LoggedInClient(server.port());
   EXPECT_EQ(slow->Ask("BACKUP"), "HOW_MANY_FILES");
   EXPECT_EQ(slow->Ask("1"), "SEND_ME_FILE_INFO");

@@ -9,8 +9,15 @@
 namespace arkvale::test {
 namespace {
 
-TEST(ListingTest, EmptyListingWorksWithAndWithoutTheFollowingOk) {
-  ServerHarness server;
+class ListingTest : public StorageTest {};
+class RestoreTest : public StorageTest {};
+class DeleteTest : public StorageTest {};
+INSTANTIATE_TEST_SUITE_P(, ListingTest, testing::ValuesIn(EveryStorage()), StorageName);
+INSTANTIATE_TEST_SUITE_P(, RestoreTest, testing::ValuesIn(EveryStorage()), StorageName);
+INSTANTIATE_TEST_SUITE_P(, DeleteTest, testing::ValuesIn(EveryStorage()), StorageName);
+
+TEST_P(ListingTest, EmptyListingWorksWithAndWithoutTheFollowingOk) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   // The initial retrieval sends nothing after a length of 0.
   EXPECT_EQ(client->Ask("SEND_BACKED_UP_FILES"), "0");
@@ -25,8 +32,8 @@ TEST(ListingTest, EmptyListingWorksWithAndWithoutTheFollowingOk) {
   EXPECT_EQ(client->Ask("OKSEND_QUOTA_DATA"), "0:100");
 }
 
-TEST(ListingTest, LengthComesAloneAndTheListingOnlyAfterOk) {
-  ServerHarness server;
+TEST_P(ListingTest, LengthComesAloneAndTheListingOnlyAfterOk) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\My Documents\\a.txt", 7, 1000, "payload"),
             "FILE_TRANSFER_SUCCESS");
@@ -42,8 +49,8 @@ TEST(ListingTest, LengthComesAloneAndTheListingOnlyAfterOk) {
   EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
 }
 
-TEST(RestoreTest, SendsTheStoredBytesAndZeroForUnknownPaths) {
-  ServerHarness server;
+TEST_P(RestoreTest, SendsTheStoredBytesAndZeroForUnknownPaths) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   std::string stored(2500, '\0');
   for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<char>(i * 7);
@@ -64,8 +71,8 @@ TEST(RestoreTest, SendsTheStoredBytesAndZeroForUnknownPaths) {
   EXPECT_EQ(client->Ask("DO_NOT_SEND_FILEPING"), "GOT_YOUR_PING");
 }
 
-TEST(RestoreTest, StopEndsTheRunAndSkippedFilesFollowBackToBack) {
-  ServerHarness server;
+TEST_P(RestoreTest, StopEndsTheRunAndSkippedFilesFollowBackToBack) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\a", 1, 1, "A"), "FILE_TRANSFER_SUCCESS");
   ASSERT_EQ(BackupOne(*client, "C:\\b", 1, 1, "B"), "FILE_TRANSFER_SUCCESS");
@@ -80,8 +87,8 @@ TEST(RestoreTest, StopEndsTheRunAndSkippedFilesFollowBackToBack) {
   EXPECT_EQ(client->Ask("PING"), "GOT_YOUR_PING");
 }
 
-TEST(DeleteTest, DeletedFilesLeaveTheListingAndFreeTheQuota) {
-  ServerHarness server;
+TEST_P(DeleteTest, DeletedFilesLeaveTheListingAndFreeTheQuota) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\one", 1, 1, std::string(3000, '1')), "FILE_TRANSFER_SUCCESS");
   ASSERT_EQ(BackupOne(*client, "C:\\two", 1, 1, std::string(3000, '2')), "FILE_TRANSFER_SUCCESS");
@@ -98,8 +105,8 @@ TEST(DeleteTest, DeletedFilesLeaveTheListingAndFreeTheQuota) {
   EXPECT_EQ(server.ObjectFiles().size(), 1u);
 }
 
-TEST(DeleteTest, StopEndsTheRunAndAStoredNameEndingLikeACommandIsKeptWhole) {
-  ServerHarness server;
+TEST_P(DeleteTest, StopEndsTheRunAndAStoredNameEndingLikeACommandIsKeptWhole) {
+  ServerHarness server(GetParam());
   auto client = LoggedInClient(server.port());
   ASSERT_EQ(BackupOne(*client, "C:\\x", 1, 1, "x"), "FILE_TRANSFER_SUCCESS");
   ASSERT_EQ(BackupOne(*client, "C:\\SEND_QUOTA_DATA", 1, 1, "q"), "FILE_TRANSFER_SUCCESS");
@@ -113,6 +120,29 @@ TEST(DeleteTest, StopEndsTheRunAndAStoredNameEndingLikeACommandIsKeptWhole) {
   EXPECT_TRUE(client->Silent(300));
   EXPECT_EQ(client->Ask("SEND_QUOTA_DATA"), "1:100");
   EXPECT_EQ(Listing(*client), "C:\\x\t1\t1\t1\n");
+}
+
+TEST_P(DeleteTest, TheUsageFigureStaysTheSumOfTheStoredFiles) {
+  ServerHarness server(GetParam());
+  auto client = LoggedInClient(server.port());
+  ASSERT_EQ(BackupOne(*client, "C:\\a", 1, 1, std::string(1500, 'a')), "FILE_TRANSFER_SUCCESS");
+  ASSERT_EQ(BackupOne(*client, "C:\\b", 1, 1, std::string(4097, 'b')), "FILE_TRANSFER_SUCCESS");
+  ASSERT_EQ(BackupOne(*client, "C:\\a", 2, 2, std::string(9000, 'A')), "FILE_TRANSFER_SUCCESS");
+  ASSERT_EQ(BackupOne(*client, "C:\\b", 3, 3, "small"), "FILE_TRANSFER_SUCCESS");
+  ASSERT_EQ(BackupOne(*client, "C:\\c", 1, 1, std::string(95 * 1024, 'c')),
+            "FILE_TRANSFER_FAILURE");
+  EXPECT_EQ(client->Ask("DELETE"), "HOW_MANY_FILES");
+  EXPECT_EQ(client->Ask("2"), "SEND_ME_FILE_NAME");
+  EXPECT_EQ(client->Ask("C:\\a"), "SEND_ME_FILE_NAME");
+  EXPECT_EQ(client->Ask("C:\\missingSEND_QUOTA_DATA"), "1:100");
+  ASSERT_EQ(BackupOne(*client, "C:\\d", 1, 1, std::string(2049, 'd')), "FILE_TRANSFER_SUCCESS");
+
+  std::int64_t sum = 0;
+  for (const auto& file : server.catalog().Files("ann"))
+    sum += server::KilobytesOf(file.storedBytes);
+  EXPECT_EQ(sum, 4);
+  EXPECT_EQ(server.catalog().QuotaOf("ann")->usedKb, sum);
+  EXPECT_EQ(server.catalog().Accounts().at(0).usedKb, sum);
 }
 
 }  // namespace

@@ -60,14 +60,16 @@ void RawClient::Close() {
 }
 
 void RawClient::Send(std::string_view bytes) {
+  if (!TrySend(bytes)) ADD_FAILURE() << "send failed";
+}
+
+bool RawClient::TrySend(std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent <= 0) {
-      ADD_FAILURE() << "send failed";
-      return;
-    }
+    if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
+  return true;
 }
 
 std::string RawClient::Receive(int timeoutMs, std::size_t capacity) {

@@ -18,6 +18,8 @@ class RawClient {
   RawClient& operator=(const RawClient&) = delete;
 
   void Send(std::string_view bytes);
+  // The same for a server that may be gone: false instead of a failure.
+  bool TrySend(std::string_view bytes);
   // One receive of at most capacity bytes; empty when the server closed or nothing came in time.
   std::string Receive(int timeoutMs = 5000, std::size_t capacity = 65536);
   // Exactly count bytes, in as many receives as it takes; fewer when the connection ends.

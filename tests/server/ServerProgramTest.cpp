@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "server/CommandLine.h"
+#include "server/PasswordHash.h"
 #include "server/Server.h"
 #include "server/SqliteCatalog.h"
 #include "tests/server/Dialogues.h"
@@ -104,6 +106,37 @@ TEST_F(ServerProgramTest, StopInTheMiddleOfAnUploadLeavesNoPartialData) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_TRUE(client->ClosedByServer());
   EXPECT_TRUE(fs::is_empty(data_ + "/objects"));
+}
+
+TEST_F(ServerProgramTest, ACatalogFromBeforeTheUsageFigureGetsItComputedOnce) {
+  fs::create_directories(data_);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(server::CatalogPathIn(data_).c_str(), &db), SQLITE_OK);
+  std::string hash = server::HashPassword("secret");
+  std::string sql =
+      "CREATE TABLE users(name BLOB PRIMARY KEY, password BLOB NOT NULL, quota_kb INTEGER NOT "
+      "NULL);"
+      "CREATE TABLE files(user BLOB NOT NULL, path BLOB NOT NULL, size INTEGER NOT NULL,"
+      " modified INTEGER NOT NULL, stored_bytes INTEGER NOT NULL, object TEXT NOT NULL,"
+      " PRIMARY KEY(user, path));"
+      "INSERT INTO users VALUES(CAST('ann' AS BLOB), '" +
+      hash +
+      "', 100),"
+      " (CAST('bob' AS BLOB), '" +
+      hash +
+      "', 9);"
+      "INSERT INTO files VALUES(CAST('ann' AS BLOB), CAST('C:a' AS BLOB), 1, 1, 1500, 'x'),"
+      " (CAST('ann' AS BLOB), CAST('C:b' AS BLOB), 1, 1, 3000, 'y');";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  std::istringstream in;
+  std::ostringstream out, err;
+  EXPECT_EQ(server::RunCommandLine({"--data", data_, "list-users"}, in, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(), "ann\t5\t100\t2\nbob\t0\t9\t0\n");
+  server::SqliteCatalog catalog(server::CatalogPathIn(data_));
+  EXPECT_EQ(catalog.QuotaOf("ann")->usedKb, 5);
+  EXPECT_TRUE(catalog.PasswordMatches("ann", "secret"));
 }
 
 TEST_F(ServerProgramTest, LeftoversOfACrashAreSweptAtStart) {

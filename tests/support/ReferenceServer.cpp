@@ -97,6 +97,13 @@ int ReferenceServer::Stop() {
   return status;
 }
 
+void ReferenceServer::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
 int ReferenceServer::Account(const std::vector<std::string>& words) const {
   std::vector<std::string> all{ProgramPath(), "--data", dataDirectory_};
   all.insert(all.end(), words.begin(), words.end());

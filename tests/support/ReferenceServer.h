@@ -25,6 +25,9 @@ class ReferenceServer {
   // SIGTERM and wait (bounded, then SIGKILL); the status waitpid reported, or -1 when the
   // server was not running. The destructor does the same.
   int Stop();
+  // SIGKILL: the server gets no chance to tidy up.
+  void Kill();
+  pid_t pid() const { return pid_; }
 
   // Runs an account command of the program on the same data directory (add-user, set-quota,
   // ...); its exit code, or -1 when it could not run.
