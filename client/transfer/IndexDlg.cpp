@@ -70,7 +70,7 @@ void CIndexDlg::Wire(const Controls& controls) {
   connect(controls_.stop, &QPushButton::clicked, this, &CIndexDlg::OnStop);
   connect(controls_.close, &QPushButton::clicked, this, &CIndexDlg::OnCloseWindow);
   controls_.ok->hide();
-  controls_.start->setEnabled(false);
+  EnableStart(false);
   controls_.stop->setEnabled(false);
 }
 
@@ -96,20 +96,20 @@ void CIndexDlg::OnListClicked(const QModelIndex& index) {
   if (index.isValid()) model_.Toggle(index.row());
 }
 
-void CIndexDlg::Recount() {
-  controls_.start->setEnabled(StartAvailable() && model_.TickedCount() != 0);
-}
+void CIndexDlg::Recount() { EnableStart(StartAvailable() && model_.TickedCount() != 0); }
+
+void CIndexDlg::EnableStart(bool enabled) { controls_.start->setEnabled(enabled); }
 
 void CIndexDlg::OnSearch() { SearchIndex(doc_, *this, controls_.searchText->text().toStdString()); }
 
 void CIndexDlg::OnCheckAll() {
   model_.SetAllTicked(true);
-  controls_.start->setEnabled(StartAvailable());
+  EnableStart(StartAvailable());
 }
 
 void CIndexDlg::OnUncheckAll() {
   model_.SetAllTicked(false);
-  controls_.start->setEnabled(false);
+  EnableStart(false);
 }
 
 void CIndexDlg::OnStop() {

@@ -84,6 +84,8 @@ class CIndexDlg : public QDialog, public IndexSink {
   virtual void OnStart() = 0;
   // Whether the start button may follow the tick count.
   virtual bool StartAvailable() const { return true; }
+  // The start button follows the ticks; a dialog with more ways to start lets them follow too.
+  virtual void EnableStart(bool enabled);
 
   // Starts a run (which clears the dialog's run flag at its end) on the worker thread. However
   // the run ends, the stop button is disabled after it and a stop file pressed for too late is

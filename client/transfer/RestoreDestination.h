@@ -45,11 +45,27 @@ class RestoreDestination {
   virtual void Finish(const IndexEntry& row, const plat::HostPath& prepared,
                       plat::Replacement& restored, RestoreFailures& failures) = 0;
 
+  // The mode of the temporary file: a file that did not exist before keeps it, with the
+  // permissions of a new document.
+  virtual unsigned NewFileMode() const { return 0644; }
+
   // The file was not finished (a failure, or the user gave up on it).
   virtual void Abandoned(const IndexEntry& /*row*/) {}
 
   // Before the run reports its end: work still pending on finished files is done.
   virtual void Settle() {}
+
+  // Why a file's content did not come back whole.
+  enum class Undone { GaveUp, NotDecrypted, NotDecompressed };
+  // Called before Abandoned for those; true when the destination reports it itself, in place
+  // of the run's log line and failure count.
+  virtual bool Reports(const IndexEntry& /*row*/, Undone /*why*/) { return false; }
+  // Whether a decryptor that has failed is asked about like a slow one (every 80 polls) rather
+  // than given up on at once.
+  virtual bool AsksAboutFailedDecryption() const { return true; }
+  // At the end of a completed or stopped run. True when the destination has told the user how
+  // it went, in place of the run's failure summary and "Restore operation completed".
+  virtual bool ReportsEnd() { return false; }
 };
 
 }  // namespace arkvale

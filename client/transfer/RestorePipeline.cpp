@@ -56,11 +56,16 @@ void CRestorePipeline::Feed(const char* data, std::size_t length) {
 }
 
 CRestorePipeline::Outcome CRestorePipeline::Finish(const std::function<void(Stage)>& poll,
-                                                   const std::function<bool()>& askGoOn) {
+                                                   const std::function<bool()>& askGoOn,
+                                                   bool askAboutFailure) {
   CloseFeed();
   int polls = 0;
   while (!(decryptor_.ended() && decryptor_.exitCode() == 0)) {
     if (decryptor_.ended()) {
+      if (!askAboutFailure) {
+        decompressor_.Stop();
+        return Outcome::NotDecrypted;
+      }
       // A decryptor that gave up (a wrong key) leaves the wait to the question, as a slow one.
       std::this_thread::sleep_for(std::chrono::milliseconds(kChildPollMs));
     } else {

@@ -31,9 +31,10 @@ class CRestorePipeline {
   // No more data: waits for the decryptor and then the decompressor, polling every kChildPollMs
   // (poll(stage) before each step). Until the decryptor has finished well, askGoOn is called
   // every 80 polls; its false stops both tools (GaveUp). After a true, a decryptor that has
-  // failed ends the wait (NotDecrypted). Complete means the output holds the whole content,
-  // written but not yet flushed.
-  Outcome Finish(const std::function<void(Stage)>& poll, const std::function<bool()>& askGoOn);
+  // failed ends the wait (NotDecrypted); without askAboutFailure, it ends the wait at once.
+  // Complete means the output holds the whole content, written but not yet flushed.
+  Outcome Finish(const std::function<void(Stage)>& poll, const std::function<bool()>& askGoOn,
+                 bool askAboutFailure = true);
 
  private:
   void CloseFeed();

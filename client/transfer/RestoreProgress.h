@@ -1,6 +1,10 @@
 #pragma once
 // What a restore run drives on the Restore dialog. Calls come from the run's worker thread; an
 // implementation carries them to the user-interface thread.
+#include <string>
+#include <vector>
+
+#include "client/transfer/CompareResult.h"
 
 namespace arkvale {
 
@@ -15,6 +19,9 @@ class RestoreProgress {
 
   // The run is over: Stop restore is disabled.
   virtual void DisableStopButton() = 0;
+
+  // A Compare has ended: its results, one per file it reached, and their summary.
+  virtual void ShowCompareResults(std::vector<CompareResult> results, std::string summary) = 0;
 };
 
 }  // namespace arkvale

@@ -22,8 +22,6 @@ namespace {
 
 // Receives are sized for the data: the server's 1000-byte messages mean nothing inside a file.
 constexpr std::size_t kDataChunk = 256 * 1024;
-// A file that did not exist before is created with the permissions of a new document.
-constexpr unsigned kNewFileMode = 0644;
 
 constexpr const char* kCompleted = "Restore operation completed";
 constexpr const char* kLostConnection = "Lost connection to server during restore";
@@ -130,7 +128,7 @@ class CRestoreRun {
     const std::optional<plat::HostPath> place = destination_.Prepare(row, failures_);
     if (!place) return Skip(row);
     plat::Replacement restored;
-    if (!restored.Open(*place, kNewFileMode)) {
+    if (!restored.Open(*place, destination_.NewFileMode())) {
       const std::string text =
           "Error opening file " + target + " for writing, check the file permissions";
       prompt_.ShowMessage(text, kCaption, Icon::Error, Owner::None);
@@ -163,15 +161,22 @@ class CRestoreRun {
         break;
       case CRestorePipeline::Outcome::GaveUp:
         // The target was never touched: its old content is still in place.
-        doc_.Log(kLogError, "File was not restored after restore request");
+        if (!destination_.Reports(row, RestoreDestination::Undone::GaveUp)) {
+          doc_.Log(kLogError, "File was not restored after restore request");
+        }
         destination_.Abandoned(row);
         break;
       case CRestorePipeline::Outcome::NotDecrypted:
-        failures_.NotRestored(target, "its data could not be decrypted, check the encryption key");
+        if (!destination_.Reports(row, RestoreDestination::Undone::NotDecrypted)) {
+          failures_.NotRestored(target,
+                                "its data could not be decrypted, check the encryption key");
+        }
         destination_.Abandoned(row);
         break;
       case CRestorePipeline::Outcome::NotDecompressed:
-        failures_.NotRestored(target, "its data could not be decompressed");
+        if (!destination_.Reports(row, RestoreDestination::Undone::NotDecompressed)) {
+          failures_.NotRestored(target, "its data could not be decompressed");
+        }
         destination_.Abandoned(row);
         break;
     }
@@ -210,7 +215,8 @@ class CRestoreRun {
             progress_.SetUncompressing(uncompressing.Next());
           }
         },
-        [&] { return prompt_.AskYesNo(kSlowDecryption, kCaption, Icon::Question, Owner::None); });
+        [&] { return prompt_.AskYesNo(kSlowDecryption, kCaption, Icon::Question, Owner::None); },
+        destination_.AsksAboutFailedDecryption());
     progress_.SetDecrypting(0);
     progress_.SetUncompressing(0);
     return outcome;
@@ -228,9 +234,11 @@ class CRestoreRun {
     destination_.Settle();
     progress_.SetTransmission(0);
     session_.ReleaseCommsLock(lock_);
-    ReportFailures();
-    doc_.Log(kLogInfo, kCompleted);
-    prompt_.ShowMessage(kCompleted, kCaption, Icon::Information, Owner::None);
+    if (!destination_.ReportsEnd()) {
+      ReportFailures();
+      doc_.Log(kLogInfo, kCompleted);
+      prompt_.ShowMessage(kCompleted, kCaption, Icon::Information, Owner::None);
+    }
     progress_.DisableStopButton();
     restoreInProgress = false;
     return 0;

@@ -3,6 +3,8 @@
 // (scripts/screenshots.sh uses Xvfb) so that fonts and style are the desktop's.
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeWidgetItem>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "client/shell/ConfigDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/CompareResultsDlg.h"
 #include "client/transfer/RestoreDlg.h"
 #include "tests/client/shell/ShellWorld.h"
 
@@ -106,9 +109,35 @@ int main(int argc, char** argv) {
     when += 5400;
   }
   restore.SetRows(stored);
+  restore.model().Toggle(0);
+  restore.model().Toggle(2);
+  restore.findChild<QRadioButton*>("folderRadio")->click();
+  restore.findChild<QLineEdit*>("folderEdit")->setText("Z:\\home\\ann\\restored");
   restore.show();
   if (!Save(restore, out + "/restore-dialog.png")) return 1;
   restore.hide();
+
+  // What a Compare over those files reports.
+  std::vector<CompareResult> compared;
+  const CompareOutcome outcomes[] = {CompareOutcome::Same, CompareOutcome::Differs,
+                                     CompareOutcome::Same, CompareOutcome::Missing,
+                                     CompareOutcome::Damaged};
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    CompareResult r;
+    r.path = stored[i].name;
+    r.outcome = outcomes[i];
+    r.storedSize = static_cast<uint32_t>(stored[i].size);
+    r.storedTime = stored[i].modified;
+    r.hasLocal = r.outcome != CompareOutcome::Missing;
+    r.localSize = r.storedSize + (r.outcome == CompareOutcome::Differs ? 1210 : 0);
+    r.localTime = r.storedTime + (r.outcome == CompareOutcome::Differs ? 86400 * 3 : 0);
+    compared.push_back(r);
+  }
+  const std::string summary = CompareSummary(compared);
+  CCompareResultsDlg results(compared, summary, &frame);
+  results.show();
+  if (!Save(results, out + "/compare-results.png")) return 1;
+  results.hide();
 
   ScheduleSettings daily;
   daily.enabled = true;

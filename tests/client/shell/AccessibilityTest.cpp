@@ -19,6 +19,7 @@
 #include "client/shell/LogViewerDlg.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/BackupDlg.h"
+#include "client/transfer/CompareResultsDlg.h"
 #include "client/transfer/DeleteDlg.h"
 #include "client/transfer/RestoreDlg.h"
 #include "tests/client/shell/ShellWorld.h"
@@ -78,6 +79,8 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControls) {
     index->SetRows({{"C:\\docs\\a.txt", 1, 2}});
     Check(*index);
   }
+  CCompareResultsDlg compared({DamagedResult({"C:\\docs\\a.txt", 1, 2}, "")}, "", &frame);
+  Check(compared);
 }
 
 TEST_F(AccessibilityTest, TabGoesThroughTheTreeTheFileListThenTheBarFromLeftToRight) {

@@ -22,12 +22,18 @@ class FakeRestoreDialog : public RestoreProgress {
   }
   void SetUncompressing(int position) override { Track(uncompressing, maxUncompressing, position); }
   void DisableStopButton() override { stopDisabled = true; }
+  void ShowCompareResults(std::vector<CompareResult> results, std::string summary) override {
+    compared = std::move(results);
+    compareSummary = std::move(summary);
+  }
 
   std::atomic<int> transmission{0}, decrypting{0}, uncompressing{0};
   std::atomic<int> maxTransmission{0}, maxDecrypting{0}, maxUncompressing{0};
   std::atomic<bool> stopDisabled{false};
   int decryptions = 0;
   std::function<void(int)> onDecrypted;
+  std::vector<CompareResult> compared;
+  std::string compareSummary;
 };
 
 class RestoreFixture : public BackupFixture {

@@ -12,6 +12,8 @@
 #include "client/selection/Selection.h"
 #include "client/session/Framing.h"
 #include "client/transfer/BackupRun.h"
+#include "client/transfer/RestoreFolder.h"
+#include "client/transfer/RestoreMode.h"
 #include "platform/Paths.h"
 #include "tests/client/transfer/RestoreFixture.h"
 #include "tests/support/ReferenceServer.h"
@@ -254,6 +256,76 @@ TEST_F(RestoreRunServerTest, AnotherDestinationGetsTheWholeContentAndTheFileStay
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "big.bin"}));
   EXPECT_EQ(BoxesAfterBackups(), std::vector<std::string>{"Restore operation completed"});
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunServerTest, IntoAFolderEachFileGoesUnderItsDriveAndOriginalsStayAsTheyAre) {
+  const std::string colon = "\xEF\x80\xBA";  // a ':' in a host name
+  const std::string big = RandomBytes(3 * 1024 * 1024, 3);
+  auto rows = BackUp({{"C:\\rootfile.txt", "at the root"},
+                      {"C:\\docs\\a" + colon + "b.txt", "colon"},
+                      {"C:\\docs\\big.bin", big}});
+  // Changed here since: a restore elsewhere neither asks about nor touches them.
+  for (const auto& row : rows) {
+    WriteFile(row.name, "mine now");
+    ASSERT_EQ(plat::SetModificationTime(row.name, kBackedUpTime + 99), 0);
+  }
+  WriteFile("C:\\out\\C\\rootfile.txt", "was there");
+  prompt.QueueAnswer(true);
+
+  EXPECT_EQ(RunRestoreAs(*doc, *session, restoreDialog, rows, RestoreMode::IntoFolder("C:\\out")),
+            0);
+  EXPECT_EQ(Read("C:\\out\\C\\rootfile.txt"), "at the root");
+  EXPECT_EQ(TempWorld::ReadHostFile(Host("C:\\out\\C\\docs") + "/a:b.txt"), "colon");
+  EXPECT_EQ(Read("C:\\out\\C\\docs\\big.bin"), big);
+  for (const auto& row : rows) {
+    const std::string copy = *PathInFolder("C:\\out", row.name);
+    EXPECT_EQ(plat::StatFile(copy)->modificationTime, kBackedUpTime) << copy;
+    EXPECT_EQ(Read(row.name), "mine now") << row.name;
+    EXPECT_EQ(plat::StatFile(row.name)->modificationTime, kBackedUpTime + 99) << row.name;
+  }
+  EXPECT_EQ(BoxesAfterBackups(), (std::vector<std::string>{Overwrite("C:\\out\\C\\rootfile.txt"),
+                                                           "Restore operation completed"}));
+  ExpectRunOver();
+}
+
+TEST_F(RestoreRunServerTest, CompareFindsSameChangedMissingAndUndecryptableFiles) {
+  auto rows = BackUp({{"C:\\cmp\\same.txt", "same"},
+                      {"C:\\cmp\\changed.txt", "before"},
+                      {"C:\\cmp\\deleted.txt", "deleted"}});
+  doc->encryptionKey = "another key";
+  rows.push_back(BackUp({{"C:\\cmp\\other key.txt", "other"}}).front());
+  doc->encryptionKey = kKey;
+  WriteFile("C:\\cmp\\changed.txt", "after!");
+  fs::remove(Host("C:\\cmp\\deleted.txt"));
+
+  auto rootEntries = [] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(Host("C:\\"))) names.push_back(e.path().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const auto rootBefore = rootEntries();
+
+  EXPECT_EQ(RunRestoreAs(*doc, *session, restoreDialog, rows, RestoreMode::Comparing()), 0);
+  std::vector<CompareOutcome> outcomes;
+  for (const CompareResult& r : restoreDialog.compared) outcomes.push_back(r.outcome);
+  EXPECT_EQ(outcomes,
+            (std::vector<CompareOutcome>{CompareOutcome::Same, CompareOutcome::Differs,
+                                         CompareOutcome::Missing, CompareOutcome::Damaged}));
+  EXPECT_EQ(restoreDialog.compared[1].storedSize, 6u);
+  EXPECT_EQ(restoreDialog.compared[1].localSize, 6u);
+  const std::string summary = "1 same, 1 differ, 1 missing, 1 damaged";
+  EXPECT_EQ(restoreDialog.compareSummary, summary);
+  EXPECT_EQ(BoxesAfterBackups(), std::vector<std::string>{summary});
+  int warnings = 0;
+  for (const auto& record : Log()) warnings += record.level == 1;
+  EXPECT_EQ(warnings, 3);
+  // Nothing was written at any user path.
+  EXPECT_EQ(Read("C:\\cmp\\changed.txt"), "after!");
+  EXPECT_FALSE(plat::FileExists("C:\\cmp\\deleted.txt"));
+  EXPECT_EQ(rootEntries(), rootBefore);
+  EXPECT_TRUE(restoreDialog.stopDisabled);
   ExpectRunOver();
 }
 
