@@ -66,6 +66,7 @@ class NoDialog : public RestoreProgress {
   void SetDecrypting(int) override {}
   void SetUncompressing(int) override {}
   void DisableStopButton() override {}
+  void ShowCompareResults(std::vector<CompareResult>, std::string) override {}
 };
 
 double Seconds(const std::function<void()>& work) {

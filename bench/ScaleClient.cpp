@@ -66,6 +66,7 @@ class NoBars : public RestoreProgress {
   void SetDecrypting(int) override {}
   void SetUncompressing(int) override {}
   void DisableStopButton() override {}
+  void ShowCompareResults(std::vector<CompareResult>, std::string) override {}
 };
 
 std::string Host(const std::string& windowsPath) {
