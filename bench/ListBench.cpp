@@ -46,12 +46,17 @@ class QuietPrompt : public Prompt {
   bool AskYesNo(const std::string&, const std::string&, Icon, Owner) override { return true; }
 };
 
-// Marks the first paint of a widget.
+// Marks the first paint of the Restore dialog's list. Watches the whole application: the dialog
+// may show and paint before the command returns.
 class PaintWatch : public QObject {
  public:
   bool painted = false;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) painted = true;
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !painted) {
+      auto* widget = qobject_cast<QWidget*>(object);
+      painted = widget != nullptr && qobject_cast<QTableView*>(widget->parentWidget()) != nullptr &&
+                qobject_cast<CRestoreDlg*>(widget->window()) != nullptr;
+    }
     return false;
   }
 };
@@ -104,10 +109,10 @@ Figures Measure(CMainFrame& frame) {
     QElapsedTimer clock;
     clock.start();
     PaintWatch watch;
+    qApp->installEventFilter(&watch);
     frame.OnCommand(ids::kCommandRestore);
     CRestoreDlg* dialog = frame.restoreDialog();
     QTableView* list = dialog->findChild<QTableView*>();
-    list->viewport()->installEventFilter(&watch);
     WaitUntil([&] { return dialog->isVisible() && watch.painted; });
     shown.push_back(clock.nsecsElapsed() / 1e9);
     WaitUntil([] { return !plat::FileExists(kCommsLockPath); });
@@ -123,7 +128,7 @@ Figures Measure(CMainFrame& frame) {
       list->viewport()->repaint();
       sorts[column].push_back(click.nsecsElapsed() / 1e9);
     }
-    list->viewport()->removeEventFilter(&watch);
+    qApp->removeEventFilter(&watch);
     dialog->close();
     WaitUntil([&] { return frame.restoreDialog() == nullptr; });
   }
