@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSinks.h"
 #include "client/document/ArkvaleDoc.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
@@ -35,6 +36,7 @@
 
 namespace fs = std::filesystem;
 using namespace arkvale;
+using namespace arkvale::bench;
 
 namespace {
 
@@ -43,24 +45,6 @@ constexpr int kSmallFiles = 200;
 constexpr std::size_t kSmallSize = 1024;
 constexpr std::size_t kLargeSize = 64u << 20;
 constexpr const char* kKey = "bench key with blanks";
-
-class QuietPrompt : public Prompt {
- public:
-  void ShowMessage(const std::string& text, const std::string&, Icon, Owner) override {
-    last = text;
-  }
-  bool AskYesNo(const std::string&, const std::string&, Icon, Owner) override { return true; }
-  std::string last;
-};
-
-class NoWindow : public SessionView {
- public:
-  void ShowConnectionButton(ConnectionButton) override {}
-  void ShowQuota(const std::string&, const std::string&, const std::string&) override {}
-  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 double Seconds(const std::function<void()>& work) {
   auto start = std::chrono::steady_clock::now();

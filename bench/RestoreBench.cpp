@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSinks.h"
 #include "client/document/ArkvaleDoc.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
@@ -33,6 +34,7 @@
 
 namespace fs = std::filesystem;
 using namespace arkvale;
+using namespace arkvale::bench;
 
 namespace {
 
@@ -41,33 +43,6 @@ constexpr int kSmallFiles = 200;
 constexpr std::size_t kSmallSize = 1024;
 constexpr std::size_t kLargeSize = 64u << 20;
 constexpr const char* kKey = "bench key with blanks";
-
-class QuietPrompt : public Prompt {
- public:
-  void ShowMessage(const std::string& text, const std::string&, Icon, Owner) override {
-    last = text;
-  }
-  bool AskYesNo(const std::string&, const std::string&, Icon, Owner) override { return true; }
-  std::string last;
-};
-
-class NoWindow : public SessionView {
- public:
-  void ShowConnectionButton(ConnectionButton) override {}
-  void ShowQuota(const std::string&, const std::string&, const std::string&) override {}
-  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
-class NoDialog : public RestoreProgress {
- public:
-  void SetTransmission(int) override {}
-  void SetDecrypting(int) override {}
-  void SetUncompressing(int) override {}
-  void DisableStopButton() override {}
-  void ShowCompareResults(std::vector<CompareResult>, std::string) override {}
-};
 
 double Seconds(const std::function<void()>& work) {
   auto start = std::chrono::steady_clock::now();
@@ -114,7 +89,7 @@ std::string Text(std::size_t size, unsigned seed) {
 struct Bench {
   QuietPrompt prompt;
   NoWindow window;
-  NoDialog dialog;
+  NoRestoreBars dialog;
   std::unique_ptr<CArkvaleDoc> doc;
   std::unique_ptr<CSession> session;
 

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSinks.h"
 #include "client/document/ArkvaleDoc.h"
 #include "client/session/Session.h"
 #include "client/settings/ConfigFile.h"
@@ -37,37 +38,11 @@
 
 namespace fs = std::filesystem;
 using namespace arkvale;
+using namespace arkvale::bench;
 
 namespace {
 
 constexpr const char* kKey = "scale demo key";
-
-class QuietPrompt : public Prompt {
- public:
-  void ShowMessage(const std::string& text, const std::string&, Icon, Owner) override {
-    last = text;
-  }
-  bool AskYesNo(const std::string&, const std::string&, Icon, Owner) override { return true; }
-  std::string last;
-};
-
-class NoWindow : public SessionView {
- public:
-  void ShowConnectionButton(ConnectionButton) override {}
-  void ShowQuota(const std::string&, const std::string&, const std::string&) override {}
-  std::optional<LoginCredentials> RunLoginDialog(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
-class NoBars : public RestoreProgress {
- public:
-  void SetTransmission(int) override {}
-  void SetDecrypting(int) override {}
-  void SetUncompressing(int) override {}
-  void DisableStopButton() override {}
-  void ShowCompareResults(std::vector<CompareResult>, std::string) override {}
-};
 
 std::string Host(const std::string& windowsPath) {
   return plat::ToHostPath(windowsPath).value_or("");
@@ -149,7 +124,7 @@ int main(int argc, char** argv) {
                     static_cast<int32_t>(status->modificationTime)});
     fs::remove(Host(FilePath(f)));
   }
-  NoBars bars;
+  NoRestoreBars bars;
   restoreInProgress = true;
   RunRestore(doc, session, bars, rows);
   int verified = 0, missing = 0;
