@@ -1,6 +1,10 @@
 #pragma once
-// Sinks for the benches' runs: no window, no dialog, every question answered Yes, the last box
-// kept.
+// What the benches share: silent sinks for their runs (no window, no dialog, every question
+// answered Yes, the last box kept) and small set-up helpers.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +12,7 @@
 #include "client/session/SessionView.h"
 #include "client/settings/Prompt.h"
 #include "client/transfer/RestoreProgress.h"
+#include "platform/Paths.h"
 
 namespace arkvale::bench {
 
@@ -37,5 +42,21 @@ class NoRestoreBars : public RestoreProgress {
   void DisableStopButton() override {}
   void ShowCompareResults(std::vector<CompareResult>, std::string) override {}
 };
+
+// Small helpers of the benches' set-up.
+inline double Seconds(const std::function<void()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline std::string Host(const std::string& windowsPath) {
+  return plat::ToHostPath(windowsPath).value_or("");
+}
+
+inline void WriteHost(const std::string& path, const std::string& content) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
 
 }  // namespace arkvale::bench

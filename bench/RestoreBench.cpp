@@ -44,21 +44,6 @@ constexpr std::size_t kSmallSize = 1024;
 constexpr std::size_t kLargeSize = 64u << 20;
 constexpr const char* kKey = "bench key with blanks";
 
-double Seconds(const std::function<void()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string Host(const std::string& windowsPath) {
-  return plat::ToHostPath(windowsPath).value_or("");
-}
-
-void WriteHost(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 std::string ReadHost(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

@@ -44,10 +44,6 @@ namespace {
 
 constexpr const char* kKey = "scale demo key";
 
-std::string Host(const std::string& windowsPath) {
-  return plat::ToHostPath(windowsPath).value_or("");
-}
-
 std::string Content(const std::string& user, int file, std::size_t size) {
   std::mt19937 random(static_cast<unsigned>(std::hash<std::string>()(user) + file));
   std::string out(size, '\0');

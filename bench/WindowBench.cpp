@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchSinks.h"
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
 #include "client/session/Session.h"
@@ -37,6 +38,7 @@
 
 namespace fs = std::filesystem;
 using namespace arkvale;
+using namespace arkvale::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -96,15 +98,6 @@ class NoDialog : public BackupProgress {
   void SetTransmission(int) override {}
   void DisableStopButton() override {}
 };
-
-std::string Host(const std::string& windowsPath) {
-  return plat::ToHostPath(windowsPath).value_or("");
-}
-
-void WriteHost(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
 
 std::string RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
