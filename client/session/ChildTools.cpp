@@ -111,10 +111,10 @@ bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
   }
 }
 
-std::vector<std::string> BackupCompressWords() { return {"-f", "-9", kBackupTempFile}; }
+std::vector<std::string> BackupCompressWords() { return {"gzip", "-9", "-c", kBackupTempFile}; }
 
 std::vector<std::string> BackupEncryptWords(const std::string& key) {
-  return {"-e", "-f", "-K", key, kBackupTempGz};
+  return {"ccrypt", "-e", "-K", key};
 }
 
 std::vector<std::string> CredentialsEncryptWords(const std::string& key) {
