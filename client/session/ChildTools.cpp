@@ -101,14 +101,28 @@ bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
   const auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
     if (done()) return true;
-    // The tools leave their file before they end, so after the end it is not coming.
-    if (child.ended()) return false;
+    // The tools leave their file before they end, so after the end one last look tells; the
+    // child may have ended just after the look above.
+    if (child.ended()) return done();
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     if (tick) tick();
     child.WaitStep(static_cast<int>(std::min<long long>(left.count(), kChildPollMs)));
   }
+}
+
+bool AwaitChildEnd(ChildProcess& child, std::chrono::milliseconds limit,
+                   const std::function<void()>& tick) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!child.ended()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    if (tick) tick();
+    child.WaitStep(static_cast<int>(std::min<long long>(left.count(), kChildPollMs)));
+  }
+  return true;
 }
 
 std::vector<std::string> BackupCompressWords() { return {"gzip", "-9", "-c", kBackupTempFile}; }

@@ -93,6 +93,11 @@ int SpawnChild(const std::string& installDirectory, ChildTool tool,
 bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
                     const std::function<bool()>& done, const std::function<void()>& tick = {});
 
+// The wait for a child's end: in steps of kChildPollMs (tick() before each), cut short when it
+// ends. False when limit passed first.
+bool AwaitChildEnd(ChildProcess& child, std::chrono::milliseconds limit,
+                   const std::function<void()>& tick = {});
+
 // The words of each caller. The first word of each is read by the child as its own name (the
 // file-based ones are the historical command lines, whose first word is lost that way).
 // Backup, gzip: compress C:\temp_filexyz555 to standard output, the file left in place.

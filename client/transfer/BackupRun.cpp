@@ -367,11 +367,9 @@ class CBackupRun {
     return done;
   }
 
-  // Waits for the child's end within the bound for a file of fileSize bytes, tick() before each
-  // step; false when the bound ran out first.
+  // Waits for the child's end within the bound for a file of fileSize bytes.
   static bool AwaitEnd(ChildProcess& child, uint64_t fileSize, const std::function<void()>& tick) {
-    return AwaitChildFile(
-        child, WaitLimit(fileSize), [&] { return child.ended(); }, tick);
+    return AwaitChildEnd(child, WaitLimit(fileSize), tick);
   }
 
   // Streams the file in 1000-byte pieces, one send each; false on a read error. A failed send
