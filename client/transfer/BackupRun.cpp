@@ -344,19 +344,21 @@ class CBackupRun {
     plat::CloseEnd(between[1]);
     bool done = compressing && encrypting;
     if (done) {
-      // The encrypted data is the compressed data behind a short header, so its growth is the
-      // compressor's progress.
+      // Both work from the start: the Encrypting bar moves beside the Compressing one, whose
+      // position is the growth of the encrypted data (the compressed data behind a short header).
+      Notches notches;
+      const auto notch = [&] {
+        if (progress_) progress_->SetEncrypting(notches.Next());
+      };
       done = AwaitEnd(compressor, fileSize, [&] {
         if (!progress_) return;
         const uint64_t written = plat::SizeOf(encrypted).value_or(0);
         const uint64_t compressed = written > kEncryptedHeader ? written - kEncryptedHeader : 0;
         progress_->SetCompressing(Position(compressed, fileSize));
+        notch();
       });
       if (progress_) progress_->SetCompressing(0);
-      Notches notches;
-      done = done && AwaitEnd(encryptor, fileSize, [&] {
-               if (progress_) progress_->SetEncrypting(notches.Next());
-             });
+      done = done && AwaitEnd(encryptor, fileSize, notch);
       if (progress_) progress_->SetEncrypting(0);
       done = done && compressor.exitCode() == 0 && encryptor.exitCode() == 0;
     }
