@@ -5,6 +5,7 @@
 // Quota figures are kilobytes of 1024 bytes. A stored file counts ceil(stored bytes / 1024), the
 // usage of an account is the sum over its files.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -62,7 +63,13 @@ class Catalog {
 
   virtual std::optional<Quota> QuotaOf(const std::string& user) = 0;
   virtual std::optional<StoredFile> Find(const std::string& user, const std::string& path) = 0;
-  virtual std::vector<StoredFile> Files(const std::string& user) = 0;
+  // The account's files in path order, for the listing: path, size, time and stored bytes (the
+  // object id is left empty). Each row is handed to visit as it is read, so a large account's
+  // listing is never held twice.
+  virtual void EachFile(const std::string& user,
+                        const std::function<void(const StoredFile&)>& visit) = 0;
+  // The same rows, collected.
+  std::vector<StoredFile> Files(const std::string& user);
   // Whether storedBytes of data under path (replacing its present copy) stay within the quota.
   virtual bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes) = 0;
   // Records file as stored; the replaced copy's object id goes to replacedObject. Nothing changes

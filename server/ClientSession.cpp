@@ -330,14 +330,24 @@ ClientSession::FileOutcome ClientSession::ReceiveFile(const StoredFile& offered,
 }
 
 void ClientSession::SendListing() {
+  // One line per file, built in place: an account may hold a hundred thousand files.
   std::string listing;
-  std::vector<StoredFile> files = catalog_.Files(user_);
-  for (const StoredFile& file : files) {
-    listing += file.path + "\t" + std::to_string(file.storedBytes) + "\t" +
-               std::to_string(file.size) + "\t" + std::to_string(file.modified) + "\n";
-  }
+  std::size_t files = 0;
+  char number[kMaxSizeDigits + 1];
+  auto append = [&](std::int64_t value, char after) {
+    listing.append(number, std::to_chars(number, number + sizeof number, value).ptr);
+    listing.push_back(after);
+  };
+  catalog_.EachFile(user_, [&](const StoredFile& file) {
+    ++files;
+    listing += file.path;
+    listing.push_back('\t');
+    append(file.storedBytes, '\t');
+    append(file.size, '\t');
+    append(file.modified, '\n');
+  });
   channel_.Send(std::to_string(listing.size()));
-  Log("listing of " + std::to_string(files.size()) + " files announced");
+  Log("listing of " + std::to_string(files) + " files announced");
   // After a length of 0 nothing more belongs to this exchange; an "OK" the client may still send
   // is taken by the command loop.
   if (listing.empty()) return;

@@ -352,19 +352,21 @@ std::optional<StoredFile> PostgresCatalog::Find(const std::string& user, const s
   });
 }
 
-std::vector<StoredFile> PostgresCatalog::Files(const std::string& user) {
-  return WithSession([&](Session& session) {
+void PostgresCatalog::EachFile(const std::string& user,
+                               const std::function<void(const StoredFile&)>& visit) {
+  // Collected first: a call retried on a new connection must not visit a row twice.
+  std::vector<StoredFile> files = WithSession([&](Session& session) {
     Result rows = session.Run(
-        "SELECT path, size, modified, stored_bytes, object FROM arkvale_files"
+        "SELECT path, size, modified, stored_bytes FROM arkvale_files"
         " WHERE owner = $1 ORDER BY path",
         {Bytes(user)});
-    std::vector<StoredFile> files;
-    files.reserve(static_cast<std::size_t>(rows.Rows()));
+    std::vector<StoredFile> found;
+    found.reserve(static_cast<std::size_t>(rows.Rows()));
     for (int i = 0; i < rows.Rows(); ++i)
-      files.push_back(
-          {rows.Bytes(i, 0), rows.Int(i, 1), rows.Int(i, 2), rows.Int(i, 3), rows.Bytes(i, 4)});
-    return files;
+      found.push_back({rows.Bytes(i, 0), rows.Int(i, 1), rows.Int(i, 2), rows.Int(i, 3), {}});
+    return found;
   });
+  for (const StoredFile& file : files) visit(file);
 }
 
 bool PostgresCatalog::Fits(const std::string& user, const std::string& path,

@@ -32,7 +32,8 @@ class PostgresCatalog : public Catalog {
   bool PasswordMatches(const std::string& name, const std::string& password) override;
   std::optional<Quota> QuotaOf(const std::string& user) override;
   std::optional<StoredFile> Find(const std::string& user, const std::string& path) override;
-  std::vector<StoredFile> Files(const std::string& user) override;
+  void EachFile(const std::string& user,
+                const std::function<void(const StoredFile&)>& visit) override;
   bool Fits(const std::string& user, const std::string& path, std::int64_t storedBytes) override;
   CommitResult Commit(const std::string& user, const StoredFile& file,
                       std::string& replacedObject) override;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <deque>
 #include <numeric>
 #include <string_view>
 
@@ -19,50 +20,58 @@ const Column kColumns[3] = {{"File name", Qt::AlignLeft},
                             {"Size (bytes)", Qt::AlignRight},
                             {"Last Modified", Qt::AlignHCenter}};
 
-// The sort keys of names: the text the list shows for each, case folded, all in one block. UTF-8
-// bytes compare in the order of their characters, so ':' comes before letters.
+// The sort keys of names: the text the list shows for each, case folded. UTF-8 bytes compare in
+// the order of their characters, so ':' comes before letters. A plain ASCII name is its own key,
+// folded as it is read: copying a hundred thousand names costs more than sorting them.
 class NameKeys {
  public:
+  explicit NameKeys(std::size_t count) { keys_.reserve(count); }
+
+  // The name must outlive this object.
   void Add(const std::string& storedName) {
-    const auto at = static_cast<uint32_t>(text_.size());
     const bool ascii = std::all_of(storedName.begin(), storedName.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
-      // No private-use characters and nothing beyond ASCII to fold.
-      for (char c : storedName) text_ += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    } else {
-      text_ += QString::fromStdString(plat::HostNameOf(storedName)).toCaseFolded().toStdString();
+      keys_.push_back({storedName, true});
+      return;
     }
-    spans_.push_back({at, static_cast<uint32_t>(text_.size()) - at});
+    // Private-use characters stand for the host's, and folding goes beyond ASCII.
+    folded_.push_back(
+        QString::fromStdString(plat::HostNameOf(storedName)).toCaseFolded().toStdString());
+    keys_.push_back({folded_.back(), false});
   }
 
-  // Row numbers in the order of their keys, equal keys in row order. Most comparisons are
-  // settled by eight bytes that follow the prefix every key shares.
+  // Row numbers in the order of their keys, equal keys in row order.
   std::vector<uint32_t> Order() const {
-    std::size_t common = spans_.empty() ? 0 : spans_[0].length;
-    for (std::size_t i = 1; i < spans_.size() && common > 0; ++i) {
-      const std::string_view a = Key(0), b = Key(i);
-      std::size_t n = std::min({common, a.size(), b.size()});
+    std::size_t common = keys_.empty() ? 0 : keys_[0].text.size();
+    for (std::size_t i = 1; i < keys_.size() && common > 0; ++i) {
+      const std::size_t n = std::min(common, keys_[i].text.size());
       std::size_t k = 0;
-      while (k < n && a[k] == b[k]) ++k;
+      while (k < n && Byte(0, k) == Byte(i, k)) ++k;
       common = k;
     }
+    // Two big-endian words of the key past the shared prefix: most comparisons end there,
+    // without touching the names themselves.
     struct Item {
-      uint64_t head;
+      uint64_t head[2];
       uint32_t row;
     };
-    std::vector<Item> items(spans_.size());
-    for (std::size_t i = 0; i < spans_.size(); ++i) {
-      const std::string_view rest = Key(i).substr(common);
-      uint64_t head = 0;
-      for (std::size_t k = 0; k < 8; ++k) {
-        head = (head << 8) | (k < rest.size() ? static_cast<unsigned char>(rest[k]) : 0u);
+    std::vector<Item> items(keys_.size());
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+      Item& item = items[i];
+      item.row = static_cast<uint32_t>(i);
+      for (std::size_t word = 0; word < 2; ++word) {
+        uint64_t head = 0;
+        for (std::size_t k = common + word * 8; k < common + word * 8 + 8; ++k)
+          head = (head << 8) | (k < keys_[i].text.size() ? Byte(i, k) : 0u);
+        item.head[word] = head;
       }
-      items[i] = {head, static_cast<uint32_t>(i)};
     }
-    std::sort(items.begin(), items.end(), [this, common](const Item& a, const Item& b) {
-      if (a.head != b.head) return a.head < b.head;
-      const int c = Key(a.row).substr(common).compare(Key(b.row).substr(common));
+    const std::size_t rest = common + 16;
+    std::sort(items.begin(), items.end(), [this, rest](const Item& a, const Item& b) {
+      if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+      if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+      const int c = CompareFrom(a.row, b.row, rest);
       return c != 0 ? c < 0 : a.row < b.row;
     });
     std::vector<uint32_t> order;
@@ -72,15 +81,28 @@ class NameKeys {
   }
 
  private:
-  struct Span {
-    uint32_t at;
-    uint32_t length;
+  struct Key {
+    std::string_view text;
+    bool fold;  // ASCII letters still to be made small
   };
-  std::string_view Key(std::size_t i) const {
-    return std::string_view(text_).substr(spans_[i].at, spans_[i].length);
+  unsigned Byte(std::size_t i, std::size_t k) const {
+    const auto byte = static_cast<unsigned char>(keys_[i].text[k]);
+    return keys_[i].fold && byte >= 'A' && byte <= 'Z' ? byte + 32u : byte;
   }
-  std::string text_;
-  std::vector<Span> spans_;
+  // Compares keys a and b from byte from on (a key shorter than that is empty there: names hold
+  // no NUL, so a key that ends inside equal heads equals the other).
+  int CompareFrom(std::size_t a, std::size_t b, std::size_t from) const {
+    const std::size_t lengthA = keys_[a].text.size(), lengthB = keys_[b].text.size();
+    for (std::size_t k = from; k < lengthA && k < lengthB; ++k) {
+      const unsigned x = Byte(a, k), y = Byte(b, k);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    const std::size_t endA = std::max(lengthA, from), endB = std::max(lengthB, from);
+    return endA == endB ? 0 : (endA < endB ? -1 : 1);
+  }
+
+  std::vector<Key> keys_;
+  std::deque<std::string> folded_;  // keys of the names that are not plain ASCII
 };
 
 }  // namespace
@@ -90,12 +112,16 @@ void CIndexListModel::SetRows(std::vector<IndexEntry> rows) {
   rows_.clear();
   rows_.reserve(rows.size());
   for (IndexEntry& entry : rows) rows_.push_back({std::move(entry), false});
+  shown_.resize(rows_.size());
+  std::iota(shown_.begin(), shown_.end(), 0u);
+  for (auto& order : orders_) order.clear();
   endResetModel();
 }
 
 void CIndexListModel::Toggle(int row) {
   if (row < 0 || row >= rowCount()) return;
-  rows_[static_cast<std::size_t>(row)].ticked = !ticked(row);
+  Row& toggled = rows_[shown_[static_cast<std::size_t>(row)]];
+  toggled.ticked = !toggled.ticked;
   emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
 }
 
@@ -111,8 +137,8 @@ int CIndexListModel::TickedCount() const {
 
 std::vector<IndexEntry> CIndexListModel::TickedEntries() const {
   std::vector<IndexEntry> out;
-  for (const Row& row : rows_) {
-    if (row.ticked) out.push_back(row.entry);
+  for (uint32_t i : shown_) {
+    if (rows_[i].ticked) out.push_back(rows_[i].entry);
   }
   return out;
 }
@@ -165,29 +191,28 @@ QVariant CIndexListModel::headerData(int section, Qt::Orientation orientation, i
 void CIndexListModel::sort(int column, Qt::SortOrder) {
   if (column < 0 || column >= 3) return;
   // Keys are made once per row, not per comparison; equal keys keep their order.
-  std::vector<uint32_t> order;
-  if (column == 0) {
-    NameKeys keys;
-    for (const Row& row : rows_) keys.Add(row.entry.name);
-    order = keys.Order();
-  } else {
-    // The signed key made unsigned in the high half, the row in the low half: one integer each.
-    std::vector<uint64_t> items;
-    items.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-      const IndexEntry& e = rows_[i].entry;
-      const uint32_t key = static_cast<uint32_t>(column == 1 ? e.size : e.modified) ^ 0x80000000u;
-      items.push_back((uint64_t{key} << 32) | i);
+  std::vector<uint32_t>& order = orders_[column];
+  if (order.size() != rows_.size()) {
+    if (column == 0) {
+      NameKeys keys(rows_.size());
+      for (const Row& row : rows_) keys.Add(row.entry.name);
+      order = keys.Order();
+    } else {
+      // The signed key made unsigned in the high half, the row in the low half: one integer each.
+      std::vector<uint64_t> items;
+      items.reserve(rows_.size());
+      for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const IndexEntry& e = rows_[i].entry;
+        const uint32_t key = static_cast<uint32_t>(column == 1 ? e.size : e.modified) ^ 0x80000000u;
+        items.push_back((uint64_t{key} << 32) | i);
+      }
+      std::sort(items.begin(), items.end());
+      order.reserve(items.size());
+      for (uint64_t item : items) order.push_back(static_cast<uint32_t>(item));
     }
-    std::sort(items.begin(), items.end());
-    order.reserve(items.size());
-    for (uint64_t item : items) order.push_back(static_cast<uint32_t>(item));
   }
-  std::vector<Row> sorted;
-  sorted.reserve(rows_.size());
-  for (uint32_t i : order) sorted.push_back(std::move(rows_[i]));
   beginResetModel();
-  rows_ = std::move(sorted);
+  shown_ = order;
   endResetModel();
 }
 

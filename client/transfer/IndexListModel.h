@@ -2,6 +2,7 @@
 // The list of a Restore or Delete dialog: one row per stored file with its tick. Texts are made
 // when the view asks for them, so a long listing opens at once.
 #include <QAbstractTableModel>
+#include <cstdint>
 #include <vector>
 
 #include "client/transfer/IndexEntry.h"
@@ -13,10 +14,10 @@ class CIndexListModel : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
 
-  // New rows, every one unticked.
+  // New rows, every one unticked, in the order given.
   void SetRows(std::vector<IndexEntry> rows);
-  const IndexEntry& entry(int row) const { return rows_[static_cast<std::size_t>(row)].entry; }
-  bool ticked(int row) const { return rows_[static_cast<std::size_t>(row)].ticked; }
+  const IndexEntry& entry(int row) const { return At(row).entry; }
+  bool ticked(int row) const { return At(row).ticked; }
   void Toggle(int row);
   void SetAllTicked(bool ticked);
   int TickedCount() const;
@@ -37,7 +38,13 @@ class CIndexListModel : public QAbstractTableModel {
     IndexEntry entry;
     bool ticked = false;
   };
+  const Row& At(int row) const { return rows_[shown_[static_cast<std::size_t>(row)]]; }
+
+  // Rows stay where they arrived; a sort only changes which is shown where, and each column's
+  // order is made once per listing, so clicking between headings costs a copy.
   std::vector<Row> rows_;
+  std::vector<uint32_t> shown_;  // shown row -> index into rows_
+  std::vector<uint32_t> orders_[3];
 };
 
 // Widths in pixels of the three columns.

@@ -84,6 +84,30 @@ TEST_F(IndexDlgTest, NamesSortByTheTextTheListShowsCaseIgnored) {
                                                  "Z:\\h\\\u00E4a", "Z:\\h\\\u00C4b"}));
 }
 
+TEST_F(IndexDlgTest, TicksStayWithTheirFilesAcrossSortsAndANewListingSortsAnew) {
+  // Names that differ only far past their shared start, in either case.
+  const std::string deep = "C:\\folder\\a long name that goes on and on ";
+  auto* d =
+      Open<CDeleteDlg>({{deep + "Zeta", 1, 30}, {deep + "alpha", 2, 20}, {deep + "BETA", 3, 10}});
+  CIndexListModel& model = d->model();
+  model.sort(0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{deep + "alpha", deep + "BETA", deep + "Zeta"}));
+  model.Toggle(2);  // Zeta
+  model.sort(2);
+  EXPECT_EQ(Column(0).front(), deep + "BETA");
+  EXPECT_TRUE(model.ticked(2));
+  model.Toggle(0);  // BETA
+  model.sort(0);
+  std::vector<std::string> ticked;
+  for (const IndexEntry& entry : d->TickedEntries()) ticked.push_back(entry.name);
+  EXPECT_EQ(ticked, (std::vector<std::string>{deep + "BETA", deep + "Zeta"}));
+
+  d->SetRows({{"C:\\y", 1, 1}, {"C:\\x", 2, 2}, {"C:\\z", 3, 3}});
+  model.sort(0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"C:\\x", "C:\\y", "C:\\z"}));
+  EXPECT_TRUE(d->TickedEntries().empty());
+}
+
 TEST_F(IndexDlgTest, ClickingARowTicksItAndStartFollowsTheCount) {
   test::TempWorld::WriteHostFile(world.driveC() + "/temp_index_file_xyz5555",
                                  "C:\\a\t1\t2\t3\nC:\\b\t1\t2\t3\n");
