@@ -1,6 +1,7 @@
 #include "client/transfer/FileCopy.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "client/settings/EventLog.h"
 #include "platform/Files.h"
@@ -9,7 +10,8 @@ namespace arkvale {
 
 namespace {
 
-constexpr std::size_t kCopyChunk = 1000;
+// Large pieces: a 64 MiB file in 1000-byte ones spends more time in calls than in copying.
+constexpr std::size_t kCopyChunk = 64 * 1024;
 constexpr unsigned kOwnerOnly = 0600;
 
 void ReportProblem(const char* text, Prompt& prompt, EventLog& log, Owner owner) {
@@ -34,15 +36,15 @@ int my_file_copy(const std::string& source, const std::string& destination, Prom
     return 1;
   }
   bool failed = false;
-  char buffer[kCopyChunk];
+  std::vector<char> buffer(kCopyChunk);
   while (!std::feof(in)) {
-    std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
+    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
     if (std::ferror(in)) {
       ReportProblem("Problem reading file", prompt, log, owner);
       failed = true;
       break;
     }
-    if (got > 0 && std::fwrite(buffer, 1, got, out) < got) {
+    if (got > 0 && std::fwrite(buffer.data(), 1, got, out) < got) {
       ReportProblem("Problem writing file", prompt, log, owner);
       failed = true;
       break;
