@@ -101,8 +101,9 @@ bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
   const auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
     if (done()) return true;
-    // The tools leave their file before they end, so after the end it is not coming.
-    if (child.ended()) return false;
+    // The tools leave their file before they end, so after the end one last look tells; the
+    // child may have ended just after the look above.
+    if (child.ended()) return done();
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
@@ -111,10 +112,23 @@ bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
   }
 }
 
-std::vector<std::string> BackupCompressWords() { return {"-f", "-9", kBackupTempFile}; }
+bool AwaitChildEnd(ChildProcess& child, std::chrono::milliseconds limit,
+                   const std::function<void()>& tick) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!child.ended()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    if (tick) tick();
+    child.WaitStep(static_cast<int>(std::min<long long>(left.count(), kChildPollMs)));
+  }
+  return true;
+}
+
+std::vector<std::string> BackupCompressWords() { return {"gzip", "-9", "-c", kBackupTempFile}; }
 
 std::vector<std::string> BackupEncryptWords(const std::string& key) {
-  return {"-e", "-f", "-K", key, kBackupTempGz};
+  return {"ccrypt", "-e", "-K", key};
 }
 
 std::vector<std::string> CredentialsEncryptWords(const std::string& key) {

@@ -15,7 +15,8 @@ class EventLog;
 
 enum class ChildTool { Gzip, Ccrypt };
 
-// The temporary files the children work on.
+// The temporary files the children work on. The backup's ".gz" is no longer made (the compressor
+// writes into the encryptor); a leftover of an older run is still removed.
 inline constexpr const char* kBackupTempFile = "C:\\temp_filexyz555";
 inline constexpr const char* kBackupTempGz = "C:\\temp_filexyz555.gz";
 inline constexpr const char* kBackupTempCpt = "C:\\temp_filexyz555.gz.cpt";
@@ -92,11 +93,17 @@ int SpawnChild(const std::string& installDirectory, ChildTool tool,
 bool AwaitChildFile(ChildProcess& child, std::chrono::milliseconds limit,
                     const std::function<bool()>& done, const std::function<void()>& tick = {});
 
+// The wait for a child's end: in steps of kChildPollMs (tick() before each), cut short when it
+// ends. False when limit passed first.
+bool AwaitChildEnd(ChildProcess& child, std::chrono::milliseconds limit,
+                   const std::function<void()>& tick = {});
+
 // The words of each caller. The first word of each is read by the child as its own name (the
 // file-based ones are the historical command lines, whose first word is lost that way).
-// Backup, gzip: compress C:\temp_filexyz555 in place; await its disappearance.
+// Backup, gzip: compress C:\temp_filexyz555 to standard output, the file left in place.
 std::vector<std::string> BackupCompressWords();
-// Backup, ccrypt: encrypt C:\temp_filexyz555.gz under the user's key; await the ".cpt".
+// Backup, ccrypt: encrypt standard input to standard output under the user's key (the key on its
+// own descriptor).
 std::vector<std::string> BackupEncryptWords(const std::string& key);
 // Login, ccrypt: encrypt C:\user_password under the built-in key; await the ".cpt".
 std::vector<std::string> CredentialsEncryptWords(const std::string& key);

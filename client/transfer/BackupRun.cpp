@@ -17,13 +17,17 @@
 #include "client/transfer/SendList.h"
 #include "client/transfer/StopFiles.h"
 #include "client/transfer/Translate.h"
+#include "platform/Descriptors.h"
 #include "platform/Files.h"
+#include "platform/Pipes.h"
 
 namespace arkvale {
 
 namespace {
 
 constexpr std::size_t kDataChunk = 1000;
+// What the encryptor writes ahead of the data it encrypts.
+constexpr uint64_t kEncryptedHeader = 32;
 constexpr const char* kLostConnection = "Lost connection to server during backup";
 // The server asks for the next file of its own accord after a verdict or a refusal, so that
 // request may arrive together with the reply before it.
@@ -221,16 +225,11 @@ class CBackupRun {
       SendWord(socket_, "0");
       return After::NextFile;
     }
-    Compress(hostSize);
-    Encrypt(hostSize);
-
-    if (!plat::FileExists(kBackupTempCpt)) {
+    if (!CompressAndEncrypt(hostSize)) {
       doc_.Log(kLogWarning, std::string("Encrypted file not found: ") + kBackupTempCpt);
       Show(std::string("Encrypted file not found:\n") + kBackupTempCpt, Icon::Warning);
       // Nothing to send: "0" keeps the dialogue in step, as for a failed copy.
       SendWord(socket_, "0");
-      plat::RemoveFile(kBackupTempFile);
-      plat::RemoveFile(kBackupTempGz);
       return After::NextFile;
     }
     uint64_t encryptedSize = 0;
@@ -303,43 +302,76 @@ class CBackupRun {
                static_cast<int64_t>(fileSize / 1000000);
   }
 
-  void Compress(uint64_t fileSize) {
+  // The copy compressed straight into the encryptor, which writes kBackupTempCpt: the whole
+  // encrypted size is known before it is announced. True when both tools finished well; otherwise
+  // no .cpt is left, so a partial one can never be sent. The copy is gone either way.
+  bool CompressAndEncrypt(uint64_t fileSize) {
+    // A leftover of a run that was cut short, when the tools still worked one after the other.
     plat::RemoveFile(kBackupTempGz);
-    ChildProcess child;
-    if (SpawnChild(installDirectory_, ChildTool::Gzip, BackupCompressWords(), child) == -1) {
+    plat::RemoveFile(kBackupTempCpt);
+    bool done = Pipeline(fileSize);
+    plat::RemoveFile(kBackupTempFile);
+    if (!done) plat::RemoveFile(kBackupTempCpt);
+    return done;
+  }
+
+  // The two tools joined; false when either could not start, failed or outran its bound.
+  bool Pipeline(uint64_t fileSize) {
+    const int encrypted = plat::CreateExclusive(kBackupTempCpt);
+    int between[2] = {-1, -1};
+    if (encrypted == -1 || !plat::MakePipe(between)) {
+      if (encrypted != -1) plat::CloseDescriptor(encrypted);
+      return false;
+    }
+    ChildProcess compressor, encryptor;
+    const bool compressing = compressor.Start(installDirectory_, ChildTool::Gzip,
+                                              BackupCompressWords(), {-1, between[1]});
+    if (!compressing) {
       ReportSpawnFailure(
           manual() ? SpawnCaller::ManualBackupGzip : SpawnCaller::AutomaticBackupGzip, prompt_,
           doc_.eventLog);
-      // No child will ever finish: waiting would only delay the missing-file branch.
-      return;
     }
-    AwaitChildFile(
-        child, WaitLimit(fileSize), [] { return !plat::FileExists(kBackupTempFile); },
-        [&] {
-          if (!progress_) return;
-          uint64_t compressed = 0;
-          if (auto status = plat::StatFile(kBackupTempGz)) compressed = status->size;
-          progress_->SetCompressing(Position(compressed, fileSize));
-        });
-    if (progress_) progress_->SetCompressing(0);
-  }
-
-  void Encrypt(uint64_t fileSize) {
-    plat::RemoveFile(kBackupTempCpt);
-    ChildProcess child;
-    if (SpawnChild(installDirectory_, ChildTool::Ccrypt, BackupEncryptWords(key_), child) == -1) {
+    const bool encrypting = encryptor.Start(installDirectory_, ChildTool::Ccrypt,
+                                            BackupEncryptWords(key_), {between[0], encrypted});
+    if (!encrypting) {
       ReportSpawnFailure(
           manual() ? SpawnCaller::ManualBackupCcrypt : SpawnCaller::AutomaticBackupCcrypt, prompt_,
           doc_.eventLog);
-      return;
     }
-    Notches notches;
-    AwaitChildFile(
-        child, WaitLimit(fileSize), [] { return plat::FileExists(kBackupTempCpt); },
-        [&] {
-          if (progress_) progress_->SetEncrypting(notches.Next());
-        });
-    if (progress_) progress_->SetEncrypting(0);
+    // The children hold their own ends: the encryptor sees the end of its input only once ours
+    // are closed too.
+    plat::CloseEnd(between[0]);
+    plat::CloseEnd(between[1]);
+    bool done = compressing && encrypting;
+    if (done) {
+      // Both work from the start: the Encrypting bar moves beside the Compressing one, whose
+      // position is the growth of the encrypted data (the compressed data behind a short header).
+      Notches notches;
+      const auto notch = [&] {
+        if (progress_) progress_->SetEncrypting(notches.Next());
+      };
+      done = AwaitEnd(compressor, fileSize, [&] {
+        if (!progress_) return;
+        const uint64_t written = plat::SizeOf(encrypted).value_or(0);
+        const uint64_t compressed = written > kEncryptedHeader ? written - kEncryptedHeader : 0;
+        progress_->SetCompressing(Position(compressed, fileSize));
+        notch();
+      });
+      if (progress_) progress_->SetCompressing(0);
+      done = done && AwaitEnd(encryptor, fileSize, notch);
+      if (progress_) progress_->SetEncrypting(0);
+      done = done && compressor.exitCode() == 0 && encryptor.exitCode() == 0;
+    }
+    // Whatever is still running has failed or run out of time: nothing waits for it.
+    compressor.Stop();
+    encryptor.Stop();
+    plat::CloseDescriptor(encrypted);
+    return done;
+  }
+
+  // Waits for the child's end within the bound for a file of fileSize bytes.
+  static bool AwaitEnd(ChildProcess& child, uint64_t fileSize, const std::function<void()>& tick) {
+    return AwaitChildEnd(child, WaitLimit(fileSize), tick);
   }
 
   // Streams the file in 1000-byte pieces, one send each; false on a read error. A failed send

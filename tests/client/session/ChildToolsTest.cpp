@@ -83,22 +83,27 @@ TEST_F(ChildToolsTest, MissingExecutableGivesMinusOne) {
   EXPECT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("k")), -1);
 }
 
-TEST_F(ChildToolsTest, BackupThenRestoreLeaveTheAwaitedFiles) {
+TEST_F(ChildToolsTest, BackupPipelineThenRestorePipelineGiveTheOriginalBack) {
   Install();
   const std::string original = RandomBytes(100000) + std::string(100000, 'z');
   const std::string key = "a key  with blanks ";
   TempWorld::WriteHostFile(C("temp_filexyz555"), original);
 
-  // Backup: compress in place, the plain file disappears.
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords()), 0);
-  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555"); }));
-  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz"); }));
-  EXPECT_LT(fs::file_size(C("temp_filexyz555.gz")), original.size());
-
-  // Backup: encrypt, the ".cpt" appears.
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords(key)), 0);
-  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz.cpt"); }));
-  ASSERT_TRUE(WaitFor([&] { return !Exists("temp_filexyz555.gz"); }));
+  // Backup: the compressor piped into the encryptor, the key on a descriptor of its own.
+  int output = ::open(C("temp_filexyz555.gz.cpt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  int between[2];
+  ASSERT_TRUE(output >= 0 && ::pipe2(between, O_CLOEXEC) == 0);
+  ChildProcess compressor;
+  ChildProcess encryptor;
+  EXPECT_TRUE(compressor.Start(kInstallDirectory, ChildTool::Gzip, BackupCompressWords(),
+                               {-1, between[1]}));
+  EXPECT_TRUE(encryptor.Start(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords(key),
+                              {between[0], output}));
+  for (int fd : {output, between[0], between[1]}) ::close(fd);
+  ASSERT_TRUE(WaitFor([&] { return compressor.ended() && encryptor.ended(); }));
+  EXPECT_EQ(compressor.exitCode(), 0);
+  EXPECT_EQ(encryptor.exitCode(), 0);
+  EXPECT_LT(fs::file_size(C("temp_filexyz555.gz.cpt")), original.size());
 
   // The whole key, blanks and all, is the key: the host tool decrypts with it as one word.
   const std::string cmd = "ccrypt -d -c -K '" + key + "' '" + C("temp_filexyz555.gz.cpt") +
@@ -113,20 +118,23 @@ TEST_F(ChildToolsTest, BackupThenRestoreLeaveTheAwaitedFiles) {
 
 TEST_F(ChildToolsTest, AwaitEndsWithTheChildWhetherItLeftItsFileOrNot) {
   Install();
-  TempWorld::WriteHostFile(C("temp_filexyz555"), RandomBytes(300000));
+  TempWorld::WriteHostFile(C("user_password"), RandomBytes(300000));
   // A bound far beyond any test's patience: only the child's end can cut these waits short.
   const auto never = std::chrono::hours(1);
-  ChildProcess gzip;
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Gzip, BackupCompressWords(), gzip), 0);
+  ChildProcess encrypting;
+  ASSERT_EQ(
+      SpawnChild(kInstallDirectory, ChildTool::Ccrypt, CredentialsEncryptWords("k"), encrypting),
+      0);
   int ticks = 0;
   EXPECT_TRUE(AwaitChildFile(
-      gzip, never, [&] { return !Exists("temp_filexyz555"); }, [&] { ++ticks; }));
-  EXPECT_TRUE(Exists("temp_filexyz555.gz"));
+      encrypting, never, [&] { return !Exists("user_password"); }, [&] { ++ticks; }));
+  EXPECT_TRUE(WaitFor([&] { return Exists("user_password.cpt"); }));
   // The encryptor of a file that is not there ends at once, leaving nothing.
-  fs::remove(C("temp_filexyz555.gz"));
+  fs::remove(C("user_password.cpt"));
   ChildProcess ccrypt;
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("k"), ccrypt), 0);
-  EXPECT_FALSE(AwaitChildFile(ccrypt, never, [&] { return Exists("temp_filexyz555.gz.cpt"); }));
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, CredentialsEncryptWords("k"), ccrypt),
+            0);
+  EXPECT_FALSE(AwaitChildFile(ccrypt, never, [&] { return Exists("user_password.cpt"); }));
   EXPECT_TRUE(ccrypt.ended());
   // A child that could not start has no end to watch: the wait runs out its bound in steps.
   fs::remove_all(world.driveC() + "/Program Files");
@@ -142,11 +150,12 @@ TEST_F(ChildToolsTest, AwaitEndsWithTheChildWhetherItLeftItsFileOrNot) {
 
 TEST_F(ChildToolsTest, WrongKeyFailsTheDecryptorAndLeavesNoOutput) {
   Install();
-  TempWorld::WriteHostFile(C("temp_filexyz555.gz"), "payload");
-  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, BackupEncryptWords("right key")), 0);
-  ASSERT_TRUE(WaitFor([&] { return Exists("temp_filexyz555.gz.cpt"); }));
+  TempWorld::WriteHostFile(C("user_password"), "payload");
+  ASSERT_EQ(SpawnChild(kInstallDirectory, ChildTool::Ccrypt, CredentialsEncryptWords("right key")),
+            0);
+  ASSERT_TRUE(WaitFor([&] { return Exists("user_password.cpt") && !Exists("user_password"); }));
   // "right" alone would be the key if the blank split the word.
-  const auto [decrypted, decompressed] = Restore("right", "temp_filexyz555.gz.cpt", "restored");
+  const auto [decrypted, decompressed] = Restore("right", "user_password.cpt", "restored");
   EXPECT_NE(decrypted, 0);
   EXPECT_NE(decompressed, 0);
   EXPECT_EQ(TempWorld::ReadHostFile(C("restored")), "");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -196,6 +197,59 @@ TEST_F(BackupRunScriptedTest, MissingEncryptedFileIsAnnouncedAsZero) {
   EXPECT_FALSE(plat::FileExists(kBackupTempGz));
   ExpectRunOver();
 }
+
+// The pipes this process holds and whether any descriptor is on a backup temporary file.
+std::pair<int, bool> PipesAndTemporaries() {
+  int pipes = 0;
+  bool temporary = false;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (target.starts_with("pipe:")) ++pipes;
+    if (target.find("temp_filexyz555") != std::string::npos) temporary = true;
+  }
+  return {pipes, temporary};
+}
+
+class FailingToolTest : public BackupFixture, public ::testing::WithParamInterface<const char*> {};
+
+// A tool that writes some output and then fails: what it wrote must never be announced or sent.
+TEST_P(FailingToolTest, LeavesNothingSentAndTheFileNotBackedUp) {
+  const std::string tool = Host(std::string(kInstallDirectory) + GetParam());
+  std::filesystem::remove(tool);
+  WriteFile(std::string(kInstallDirectory) + GetParam(),
+            "#!/bin/sh\nhead -c 5000 /dev/zero\nexit 1\n");
+  std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+  WriteFile("C:\\data\\a.txt", "some data");
+  ScriptedServer server;
+  server.Expect("BACKUP")
+      .Send("HOW_MANY_FILES")
+      .Expect("1")
+      .Send("SEND_ME_FILE_INFO")
+      .Expect(InfoOf("C:\\data\\a.txt"))
+      .Send("SEND_FILE")
+      .Expect("0")
+      .Expect("SEND_QUOTA_DATA")
+      .Send("1:2");
+  Serve(server);
+  const auto before = PipesAndTemporaries();
+  SelectionSnapshot selection;
+  selection.chosenFiles.push_back({"C:\\data\\a.txt", "C:\\data", "a.txt", 9});
+  EXPECT_EQ(RunBackup(*doc, *session, dialog, selection), 0);
+  ExpectScriptFollowed(server);
+  EXPECT_EQ(prompt.texts(),
+            (std::vector<std::string>{
+                "Encrypted file not found:\nC:\\temp_filexyz555.gz.cpt",
+                "Actual number of files transfered in session (0) differs from number of files "
+                "chosen (1)\nPlease check the log file"}));
+  for (const char* temp : {kBackupTempFile, kBackupTempGz, kBackupTempCpt}) {
+    EXPECT_FALSE(plat::FileExists(temp)) << temp;
+  }
+  EXPECT_EQ(PipesAndTemporaries(), before);
+  ExpectRunOver();
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherTool, FailingToolTest, ::testing::Values(kGzipName, kCcryptName));
 
 TEST_F(BackupRunScriptedTest, ALostConnectionEndsTheRunAtOnce) {
   WriteFile("C:\\data\\a.txt", "a");
