@@ -40,20 +40,31 @@ FILE* OpenIndexForWriting() {
 // Receives the announced listing: into file when there is one, else read and thrown away so
 // that the next exchange does not meet it. Never asks for more than is still due, so bytes of a
 // later message stay where they are. False when a receive failed, timed out or found the
-// connection closed before the whole listing had come.
+// connection closed before the whole listing had come. A file that could not take every byte (a
+// full disk) clears *written; the rest of the listing is still read.
 bool ReceiveListing(int socket, int32_t length, FILE* file, RetrievalCounters* counters,
-                    int timeoutMs) {
+                    int timeoutMs, bool* written = nullptr) {
   std::vector<char> buffer(static_cast<std::size_t>(std::min<int64_t>(kListingChunk, length)));
   int64_t received = 0;
+  bool whole = true;
   while (received < length) {
     std::size_t want = std::min<int64_t>(buffer.size(), length - received);
     long got = ReceiveData(socket, buffer.data(), want, timeoutMs);
     if (got <= 0) return false;
     received += got;
     if (counters != nullptr) counters->received = static_cast<int32_t>(received);
-    if (file != nullptr) std::fwrite(buffer.data(), 1, static_cast<std::size_t>(got), file);
+    const auto size = static_cast<std::size_t>(got);
+    if (file != nullptr && whole) whole = std::fwrite(buffer.data(), 1, size, file) == size;
   }
+  if (file != nullptr && whole) whole = std::fflush(file) == 0;
+  if (written != nullptr) *written = whole;
   return true;
+}
+
+// A listing that did not reach the index file whole: shown as an error, never as a shorter list.
+void ReportUnwritten(CArkvaleDoc& doc, Owner owner) {
+  doc.Log(kLogError, kIndexWriteErrorText);
+  doc.prompt().ShowMessage(kIndexWriteErrorText, kCaption, Icon::Error, owner);
 }
 
 // The announced length, or nullopt when nothing usable arrived (a failed receive, or a negative
@@ -177,16 +188,23 @@ int RetrieveIndex(CArkvaleDoc& doc, CSession& session, IndexSink& sink, Retrieva
 
   FILE* file = OpenIndexForWriting();
   if (file == nullptr) {
-    doc.Log(kLogError, kIndexWriteErrorText);
-    prompt.ShowMessage(kIndexWriteErrorText, kCaption, Icon::Error, Owner::None);
+    ReportUnwritten(doc, Owner::None);
     if (!ReceiveListing(socket, *length, nullptr, &counters, timeoutMs)) return fail();
     counters.expected = -1;
     session.ReleaseCommsLock(lock);
     return 1;
   }
-  if (!ReceiveListing(socket, *length, file, &counters, timeoutMs)) {
+  bool written = false;
+  if (!ReceiveListing(socket, *length, file, &counters, timeoutMs, &written)) {
     std::fclose(file);
     return fail();
+  }
+  if (!written) {
+    std::fclose(file);
+    ReportUnwritten(doc, Owner::None);
+    counters.expected = -1;
+    session.ReleaseCommsLock(lock);
+    return 1;
   }
   std::rewind(file);
   sink.SetSearchText({});
@@ -218,13 +236,18 @@ bool RefreshIndex(CArkvaleDoc& doc, int socket, IndexSink& sink, int timeoutMs) 
   if (SendWord(socket, "OK", timeoutMs) < 0) return false;
   FILE* file = OpenIndexForWriting();
   if (file == nullptr) {
-    doc.Log(kLogError, kIndexWriteErrorText);
-    doc.prompt().ShowMessage(kIndexWriteErrorText, kCaption, Icon::Error, sink.BoxOwner());
+    ReportUnwritten(doc, sink.BoxOwner());
     return ReceiveListing(socket, *length, nullptr, nullptr, timeoutMs);
   }
-  if (!ReceiveListing(socket, *length, file, nullptr, timeoutMs)) {
+  bool written = false;
+  if (!ReceiveListing(socket, *length, file, nullptr, timeoutMs, &written)) {
     std::fclose(file);
     return false;
+  }
+  if (!written) {
+    std::fclose(file);
+    ReportUnwritten(doc, sink.BoxOwner());
+    return true;
   }
   std::rewind(file);
   sink.SetSearchText({});

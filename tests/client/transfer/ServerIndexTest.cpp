@@ -180,5 +180,23 @@ TEST_F(ServerIndexTest, AnUncreatableIndexFileStillConsumesTheListing) {
   EXPECT_EQ(list.fills(), 0);
 }
 
+TEST_F(ServerIndexTest, AListingTheDiskCannotHoldIsAnErrorNotAShorterList) {
+  std::filesystem::create_symlink("/dev/full", world.driveC() + "/temp_index_file_xyz5555");
+  ScriptedServer server;
+  server.Expect("SEND_BACKED_UP_FILES")
+      .Send(std::to_string(kListing.size()))
+      .Expect("OK")
+      .Send(kListing)
+      .Expect("PING")
+      .Send("PING_ACK");
+  Serve(server);
+  EXPECT_EQ(RetrieveIndex(*doc, *session, list, counters), 1);
+  EXPECT_EQ(prompt.texts(), std::vector<std::string>{kIndexWriteErrorText});
+  EXPECT_EQ(list.fills(), 0);
+  ExpectLockFree();
+  SendWord(session->sessionSocket, "PING");
+  EXPECT_EQ(ReceiveReply(session->sessionSocket, kReplyCapacity), "PING_ACK");
+}
+
 }  // namespace
 }  // namespace arkvale::test
