@@ -170,19 +170,24 @@ TEST_F(BackupRunScriptedTest, QuotaFailureOnTheThirdOfFiveEndsTheLoop) {
   ExpectRunOver();
 }
 
-TEST_F(BackupRunScriptedTest, MissingEncryptedFileIsAnnouncedAsZero) {
-  WriteFile("C:\\data\\a.txt", "some data");
-  plat::RemoveFile(std::string(kInstallDirectory) + kCcryptName);
-  ScriptedServer server;
+// One file, described by info, is asked for and announced as "0": nothing of it was sent.
+void ExpectOneFileAnnouncedAsZero(ScriptedServer& server, const std::string& info) {
   server.Expect("BACKUP")
       .Send("HOW_MANY_FILES")
       .Expect("1")
       .Send("SEND_ME_FILE_INFO")
-      .Expect(InfoOf("C:\\data\\a.txt"))
+      .Expect(info)
       .Send("SEND_FILE")
       .Expect("0")
       .Expect("SEND_QUOTA_DATA")
       .Send("1:2");
+}
+
+TEST_F(BackupRunScriptedTest, MissingEncryptedFileIsAnnouncedAsZero) {
+  WriteFile("C:\\data\\a.txt", "some data");
+  plat::RemoveFile(std::string(kInstallDirectory) + kCcryptName);
+  ScriptedServer server;
+  ExpectOneFileAnnouncedAsZero(server, InfoOf("C:\\data\\a.txt"));
   Serve(server);
   SelectionSnapshot selection;
   selection.chosenFiles.push_back({"C:\\data\\a.txt", "C:\\data", "a.txt", 9});
@@ -222,15 +227,7 @@ TEST_P(FailingToolTest, LeavesNothingSentAndTheFileNotBackedUp) {
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
   WriteFile("C:\\data\\a.txt", "some data");
   ScriptedServer server;
-  server.Expect("BACKUP")
-      .Send("HOW_MANY_FILES")
-      .Expect("1")
-      .Send("SEND_ME_FILE_INFO")
-      .Expect(InfoOf("C:\\data\\a.txt"))
-      .Send("SEND_FILE")
-      .Expect("0")
-      .Expect("SEND_QUOTA_DATA")
-      .Send("1:2");
+  ExpectOneFileAnnouncedAsZero(server, InfoOf("C:\\data\\a.txt"));
   Serve(server);
   const auto before = PipesAndTemporaries();
   SelectionSnapshot selection;

@@ -154,15 +154,20 @@ TEST_F(ServerIndexTest, SilenceOrACloseMidListingEndsTheWaitInOrder) {
   session->sessionSocket = -1;
 }
 
-TEST_F(ServerIndexTest, AnUncreatableIndexFileStillConsumesTheListing) {
-  std::filesystem::create_directories(world.driveC() + "/temp_index_file_xyz5555");
-  ScriptedServer server;
+// The listing, then a PING that must find its own reply, not the rest of the listing.
+void ServeListingThenPing(ScriptedServer& server) {
   server.Expect("SEND_BACKED_UP_FILES")
       .Send(std::to_string(kListing.size()))
       .Expect("OK")
       .Send(kListing)
       .Expect("PING")
       .Send("PING_ACK");
+}
+
+TEST_F(ServerIndexTest, AnUncreatableIndexFileStillConsumesTheListing) {
+  std::filesystem::create_directories(world.driveC() + "/temp_index_file_xyz5555");
+  ScriptedServer server;
+  ServeListingThenPing(server);
   Serve(server);
   EXPECT_EQ(RetrieveIndex(*doc, *session, list, counters), 1);
   EXPECT_EQ(counters.expected, -1);
@@ -183,12 +188,7 @@ TEST_F(ServerIndexTest, AnUncreatableIndexFileStillConsumesTheListing) {
 TEST_F(ServerIndexTest, AListingTheDiskCannotHoldIsAnErrorNotAShorterList) {
   std::filesystem::create_symlink("/dev/full", world.driveC() + "/temp_index_file_xyz5555");
   ScriptedServer server;
-  server.Expect("SEND_BACKED_UP_FILES")
-      .Send(std::to_string(kListing.size()))
-      .Expect("OK")
-      .Send(kListing)
-      .Expect("PING")
-      .Send("PING_ACK");
+  ServeListingThenPing(server);
   Serve(server);
   EXPECT_EQ(RetrieveIndex(*doc, *session, list, counters), 1);
   EXPECT_EQ(prompt.texts(), std::vector<std::string>{kIndexWriteErrorText});
