@@ -105,11 +105,6 @@ double Tools(const std::string& windowsFile) {
   });
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // The log-in as the client opens its session, and the server's part alone: credentials
 // (encrypted once beforehand) to "OK", then the quota query answered.
 int LogInFigures(Bench& bench, uint16_t port, const std::string& credentials) {
@@ -155,27 +150,13 @@ int main(int argc, char** argv) {
   }
   const bool smallOnly = mode == "small";
   const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
-  plat::SetDataRoot(argv[2]);
-  plat::EnsureDriveTable();
-  std::vector<std::string> installed;
-  std::string error;
-  if (!plat::InstallTools(installed, error)) {
-    std::cerr << error << "\n";
-    return 1;
-  }
-  ConfigSettings config;
-  config.userName = argv[3];
-  config.password = argv[4];
-  config.encryptionKey = kKey;
-  config.serverName = "bench";  // + ".localhost": this machine
   Bench bench;
-  if (!SaveConfigFile(kInstallDirectory, config, {bench.prompt})) return 1;
+  if (!PrepareClient(argv[2], argv[3], argv[4], kKey, bench.prompt)) return 1;
   bench.doc = std::make_unique<CArkvaleDoc>(bench.prompt);
   bench.doc->encryptionKey = kKey;
   bench.session = std::make_unique<CSession>(*bench.doc, bench.window);
   bench.session->serverPort = port;
-  if (mode == "login")
-    return LogInFigures(bench, port, config.userName + "," + config.password + ",");
+  if (mode == "login") return LogInFigures(bench, port, std::string(argv[3]) + "," + argv[4] + ",");
 
   // Opening the session: host lookup, credentials encryption, login, quota.
   double open = 0;

@@ -1,17 +1,23 @@
 #pragma once
 // What the benches share: silent sinks for their runs (no window, no dialog, every question
 // answered Yes, the last box kept) and small set-up helpers.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "client/session/SessionView.h"
+#include "client/settings/ConfigFile.h"
+#include "client/settings/InstallPaths.h"
 #include "client/settings/Prompt.h"
 #include "client/transfer/RestoreProgress.h"
+#include "platform/Drives.h"
+#include "platform/Install.h"
 #include "platform/Paths.h"
 
 namespace arkvale::bench {
@@ -50,8 +56,36 @@ inline double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The middle of the figures (the upper one of an even count).
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
 inline std::string Host(const std::string& windowsPath) {
   return plat::ToHostPath(windowsPath).value_or("");
+}
+
+// Makes workDir the client's data root, with the tools installed and a configuration for the
+// account on this machine's server (serverName + ".localhost"). False, the reason on standard
+// error, when any of it fails.
+inline bool PrepareClient(const std::string& workDir, const std::string& user,
+                          const std::string& password, const std::string& key, Prompt& prompt,
+                          const std::string& serverName = "bench") {
+  plat::SetDataRoot(workDir);
+  plat::EnsureDriveTable();
+  std::vector<std::string> installed;
+  std::string error;
+  if (!plat::InstallTools(installed, error)) {
+    std::cerr << error << "\n";
+    return false;
+  }
+  ConfigSettings config;
+  config.userName = user;
+  config.password = password;
+  config.encryptionKey = key;
+  config.serverName = serverName;
+  return SaveConfigFile(kInstallDirectory, config, {prompt});
 }
 
 inline void WriteHost(const std::string& path, const std::string& content) {

@@ -16,17 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSinks.h"
 #include "client/document/ArkvaleDoc.h"
 #include "client/resources/ResourceIds.h"
 #include "client/session/Framing.h"
 #include "client/session/Session.h"
-#include "client/settings/ConfigFile.h"
-#include "client/settings/InstallPaths.h"
 #include "client/shell/MainFrame.h"
 #include "client/transfer/RestoreDlg.h"
-#include "platform/Drives.h"
 #include "platform/Files.h"
-#include "platform/Install.h"
 #include "platform/Paths.h"
 #include "platform/Sockets.h"
 
@@ -60,11 +57,6 @@ class PaintWatch : public QObject {
     return false;
   }
 };
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // Sleeps between looks instead of spinning: the retrieval's thread needs the processor.
 void WaitUntil(const std::function<bool()>& done) {
@@ -134,11 +126,11 @@ Figures Measure(CMainFrame& frame) {
     dialog->close();
     WaitUntil([&] { return frame.restoreDialog() == nullptr; });
   }
-  f.bare = Median(bare);
-  f.shown = Median(shown);
-  f.released = Median(released);
-  for (int c = 0; c < 3; ++c) f.sort[c] = Median(sorts[c]);
-  f.nameAgain = Median(nameAgain);
+  f.bare = bench::Median(bare);
+  f.shown = bench::Median(shown);
+  f.released = bench::Median(released);
+  for (int c = 0; c < 3; ++c) f.sort[c] = bench::Median(sorts[c]);
+  f.nameAgain = bench::Median(nameAgain);
   return f;
 }
 
@@ -167,21 +159,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
-  plat::SetDataRoot(argv[2]);
-  plat::EnsureDriveTable();
-  std::vector<std::string> installed;
-  std::string error;
-  if (!plat::InstallTools(installed, error)) {
-    std::cerr << error << "\n";
-    return 1;
-  }
   QuietPrompt prompt;
-  ConfigSettings config;
-  config.userName = argv[3];
-  config.password = argv[4];
-  config.encryptionKey = "bench";
-  config.serverName = "bench";  // + ".localhost": this machine
-  if (!SaveConfigFile(kInstallDirectory, config, {prompt})) return 1;
+  if (!bench::PrepareClient(argv[2], argv[3], argv[4], "bench", prompt)) return 1;
   std::printf("%8s %10s %10s %7s %12s %8s %8s %8s %8s\n", "files", "bare (s)", "shown (s)", "ratio",
               "released (s)", "name", "size", "time", "name 2nd");
   int stored = 0;

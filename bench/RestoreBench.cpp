@@ -140,21 +140,8 @@ int main(int argc, char** argv) {
   }
   const bool smallOnly = only == "small";
   const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
-  plat::SetDataRoot(argv[2]);
-  plat::EnsureDriveTable();
-  std::vector<std::string> installed;
-  std::string error;
-  if (!plat::InstallTools(installed, error)) {
-    std::cerr << error << "\n";
-    return 1;
-  }
-  ConfigSettings config;
-  config.userName = argv[3];
-  config.password = argv[4];
-  config.encryptionKey = kKey;
-  config.serverName = "bench";  // + ".localhost": this machine
   Bench bench;
-  if (!SaveConfigFile(kInstallDirectory, config, {bench.prompt})) return 1;
+  if (!PrepareClient(argv[2], argv[3], argv[4], kKey, bench.prompt)) return 1;
   bench.doc = std::make_unique<CArkvaleDoc>(bench.prompt);
   bench.doc->encryptionKey = kKey;
   bench.session = std::make_unique<CSession>(*bench.doc, bench.window);

@@ -66,22 +66,9 @@ int main(int argc, char** argv) {
   const std::string user = argv[4];
   const int files = std::atoi(argv[6]);
   const auto size = static_cast<std::size_t>(std::atol(argv[7]));
-  plat::SetDataRoot(argv[3]);
-  plat::EnsureDriveTable();
-  std::vector<std::string> installed;
-  std::string error;
-  if (!plat::InstallTools(installed, error)) {
-    std::cerr << error << "\n";
-    return 1;
-  }
-  ConfigSettings config;
-  config.userName = user;
-  config.password = argv[5];
-  config.encryptionKey = kKey;
-  config.serverName = "scale";  // + ".localhost": this machine
   QuietPrompt prompt;
   NoWindow window;
-  if (!SaveConfigFile(kInstallDirectory, config, {prompt})) return 1;
+  if (!PrepareClient(argv[3], user, argv[5], kKey, prompt, "scale")) return 1;
   CArkvaleDoc doc(prompt);
   doc.encryptionKey = kKey;
   CSession session(doc, window);

@@ -106,11 +106,6 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
   return out;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 struct Bench {
   BenchPrompt prompt;
   std::unique_ptr<CArkvaleDoc> doc;
@@ -183,21 +178,8 @@ int main(int argc, char** argv) {
   if (argc == 6) kFiles = std::max(1, std::atoi(argv[5]));
   QApplication app(argc, argv);
   const uint16_t port = static_cast<uint16_t>(std::atoi(argv[1]));
-  plat::SetDataRoot(argv[2]);
-  plat::EnsureDriveTable();
-  std::vector<std::string> installed;
-  std::string error;
-  if (!plat::InstallTools(installed, error)) {
-    std::cerr << error << "\n";
-    return 1;
-  }
   Bench bench;
-  ConfigSettings config;
-  config.userName = argv[3];
-  config.password = argv[4];
-  config.encryptionKey = kKey;
-  config.serverName = "bench";  // + ".localhost": this machine
-  if (!SaveConfigFile(kInstallDirectory, config, {bench.prompt})) return 1;
+  if (!PrepareClient(argv[2], argv[3], argv[4], kKey, bench.prompt)) return 1;
   bench.doc = std::make_unique<CArkvaleDoc>(bench.prompt);
   bench.doc->encryptionKey = kKey;
   bench.frame = std::make_unique<CMainFrame>(*bench.doc);
