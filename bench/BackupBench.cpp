@@ -46,28 +46,6 @@ constexpr std::size_t kSmallSize = 1024;
 constexpr std::size_t kLargeSize = 64u << 20;
 constexpr const char* kKey = "bench key with blanks";
 
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937_64 random(seed);
-  std::string out(size, '\0');
-  for (std::size_t i = 0; i + 8 <= size; i += 8) {
-    uint64_t v = random();
-    std::memcpy(&out[i], &v, 8);
-  }
-  return out;
-}
-
-std::string Text(std::size_t size, unsigned seed) {
-  static const char* words[] = {"backup ", "server ", "quota ",  "file ",  "the ",   "of ",
-                                "stored ", "copy ",   "client ", "path\n", "data ",  "and ",
-                                "size ",   "time ",   "a ",      "run ",   "list\n", "key "};
-  std::mt19937 random(seed);
-  std::string out;
-  out.reserve(size + 16);
-  while (out.size() < size) out += words[random() % std::size(words)];
-  out.resize(size);
-  return out;
-}
-
 // A later modification time, so the server needs the file again.
 void Touch(const std::string& hostPath, int bump) {
   struct stat st {};

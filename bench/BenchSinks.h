@@ -1,13 +1,16 @@
 #pragma once
 // What the benches share: silent sinks for their runs (no window, no dialog, every question
-// answered Yes, the last box kept) and small set-up helpers.
+// answered Yes, the last box kept), small set-up helpers and generated content.
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,6 +63,30 @@ inline double Seconds(const std::function<void()>& work) {
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// Content that does not compress, the same for a seed.
+inline std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::string out(size, '\0');
+  for (std::size_t i = 0; i + 8 <= size; i += 8) {
+    uint64_t v = random();
+    std::memcpy(&out[i], &v, 8);
+  }
+  return out;
+}
+
+// Text that compresses as prose does, the same for a seed.
+inline std::string Text(std::size_t size, unsigned seed) {
+  static const char* words[] = {"backup ", "server ", "quota ",  "file ",  "the ",   "of ",
+                                "stored ", "copy ",   "client ", "path\n", "data ",  "and ",
+                                "size ",   "time ",   "a ",      "run ",   "list\n", "key "};
+  std::mt19937 random(seed);
+  std::string out;
+  out.reserve(size + 16);
+  while (out.size() < size) out += words[random() % std::size(words)];
+  out.resize(size);
+  return out;
 }
 
 inline std::string Host(const std::string& windowsPath) {

@@ -49,28 +49,6 @@ std::string ReadHost(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937_64 random(seed);
-  std::string out(size, '\0');
-  for (std::size_t i = 0; i + 8 <= size; i += 8) {
-    uint64_t v = random();
-    std::memcpy(&out[i], &v, 8);
-  }
-  return out;
-}
-
-std::string Text(std::size_t size, unsigned seed) {
-  static const char* words[] = {"backup ", "server ", "quota ",  "file ",  "the ",   "of ",
-                                "stored ", "copy ",   "client ", "path\n", "data ",  "and ",
-                                "size ",   "time ",   "a ",      "run ",   "list\n", "key "};
-  std::mt19937 random(seed);
-  std::string out;
-  out.reserve(size + 16);
-  while (out.size() < size) out += words[random() % std::size(words)];
-  out.resize(size);
-  return out;
-}
-
 struct Bench {
   QuietPrompt prompt;
   NoWindow window;

@@ -99,13 +99,6 @@ class NoDialog : public BackupProgress {
   void DisableStopButton() override {}
 };
 
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string out(size, '\0');
-  for (char& c : out) c = static_cast<char>(random());
-  return out;
-}
-
 struct Bench {
   BenchPrompt prompt;
   std::unique_ptr<CArkvaleDoc> doc;
