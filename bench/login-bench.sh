@@ -6,26 +6,15 @@
 # arkvale-bench and stops the server. Needs sqlite3, gzip and ccrypt on the PATH.
 # ARKVALE_SERVER=PATH times another build of the server (an older one, for a comparison).
 set -eu
-repo=$(cd "$(dirname "$0")/.." && pwd)
-build="$repo/build-bench"
-# -O2 as scripts/run.sh builds the programs (GCC 12 warns falsely about some string copies at -O3).
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-  -DARKVALE_TESTS=OFF >/dev/null
-if ! cmake --build "$build" --target arkvale-server arkvale-bench -j2 >"$build/bench-build.log" 2>&1; then
-  cat "$build/bench-build.log" >&2
-  exit 1
-fi
+. "$(dirname "$0")/common.sh"
+bench_build arkvale-server arkvale-bench
 server="${ARKVALE_SERVER:-$build/bin/arkvale-server}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/arkvale-login-bench-XXXXXX")
 server_pid=
 stop_server() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$server_pid" 2>/dev/null || true
-    server_pid=
-  fi
+  bench_stop "$server_pid"
+  server_pid=
 }
 cleanup() {
   stop_server
@@ -50,15 +39,7 @@ for files in 1000 100000; do
              1024, 1700000000, 1100, printf('%032x', i) FROM n;
     $usage
     COMMIT;"
-  "$server" --data "$data" --port 0 serve >"$work/port" 2>"$work/server.log" &
-  server_pid=$!
-  port=
-  for _ in $(seq 100); do
-    port=$(sed -n 's/^listening on port \([0-9]*\)$/\1/p' "$work/port" 2>/dev/null || true)
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  [ -n "$port" ] || { echo "arkvale-server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
+  bench_start_server "$server" "$data" "$work"
   mkdir -p "$work/client-$files"
   echo "$files stored files:"
   "$build/bin/arkvale-bench" "$port" "$work/client-$files" bench secret login

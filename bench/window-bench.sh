@@ -5,42 +5,22 @@
 # in build-bench/. Needs Xvfb, dbus, at-spi2-core, gzip and ccrypt.
 #   bench/window-bench.sh [FILES]    (100 files unless given)
 set -eu
-repo=$(cd "$(dirname "$0")/.." && pwd)
-build="$repo/build-bench"
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-  -DARKVALE_TESTS=OFF >/dev/null
-if ! cmake --build "$build" --target arkvale-server arkvale-window-bench arkvale-screen-reader -j2 >"$build/bench-build.log" 2>&1; then
-  cat "$build/bench-build.log" >&2
-  exit 1
-fi
+. "$(dirname "$0")/common.sh"
+bench_build arkvale-server arkvale-window-bench arkvale-screen-reader
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/arkvale-window-bench-XXXXXX")
 server_pid=
 xvfb_pid=
-stop() {
-  [ -n "$1" ] || return 0
-  kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$1" 2>/dev/null || true
-}
 cleanup() {
-  stop "$server_pid"
-  stop "$xvfb_pid"
+  bench_stop "$server_pid"
+  bench_stop "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
 server="$build/bin/arkvale-server"
 "$server" --data "$work/server" add-user bench secret 100000000 >/dev/null
-"$server" --data "$work/server" --port 0 serve >"$work/port" 2>"$work/server.log" &
-server_pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's/^listening on port \([0-9]*\)$/\1/p' "$work/port" 2>/dev/null || true)
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "arkvale-server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
+bench_start_server "$server" "$work/server" "$work"
 
 # A display of its own: Xvfb picks a free number and writes it to fd 3.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
